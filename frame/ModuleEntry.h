@@ -1,0 +1,8 @@
+// The module's unload step: closes the project database session when open.
+#pragma once
+
+namespace vd {
+
+void UnloadModule() noexcept;
+
+}  // namespace vd

@@ -1,0 +1,12 @@
+#include "gif/BmpConversion.h"
+
+#include "common/Strings.h"
+
+namespace vd {
+
+int bConvertBmpToGif(const std::string&, const std::string&, std::string* pstrReason) {
+    SetReason(pstrReason, "not implemented yet");
+    return 0;
+}
+
+}  // namespace vd

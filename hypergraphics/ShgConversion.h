@@ -1,0 +1,14 @@
+// Publishes a segmented hypergraphic as a GIF picture and an HTML image map.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vd {
+
+// Answers 1 when both the GIF and the image map were written, else 0;
+// pstrReason, when given, receives why it failed.
+int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strShg,
+                        std::int32_t nSourceKey, std::string* pstrReason = nullptr);
+
+}  // namespace vd
