@@ -1,0 +1,7 @@
+#include "hypergraphics/ShgReader.h"
+
+namespace vd {
+
+CMemoryBlock ReadSHGFile(CFile&, CAreaList&) { return {}; }
+
+}  // namespace vd
