@@ -1,0 +1,84 @@
+#include "compilers/CompilerOutput.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace vd {
+
+static std::string SystemCause(int nError, int nFallback) {
+    return std::strerror(nError != 0 ? nError : nFallback);
+}
+
+bool CBinaryOutput::Create(const std::string& strPath, std::string* pstrCause) {
+    m_pFile.reset();
+    if (strPath.find('\0') != std::string::npos) {
+        if (pstrCause != nullptr) *pstrCause = "the path holds a zero byte";
+        return false;
+    }
+    errno = 0;
+    m_pFile.reset(std::fopen(strPath.c_str(), "wb+"));
+    if (!m_pFile) {
+        if (pstrCause != nullptr) *pstrCause = SystemCause(errno, EACCES);
+        return false;
+    }
+    return true;
+}
+
+bool CBinaryOutput::Write(const void* pData, std::size_t nCount, std::string* pstrCause) {
+    if (!m_pFile) return false;
+    errno = 0;
+    if (std::fwrite(pData, 1, nCount, m_pFile.get()) != nCount) {
+        if (pstrCause != nullptr) *pstrCause = SystemCause(errno, EIO);
+        return false;
+    }
+    return true;
+}
+
+bool CBinaryOutput::Close(std::string* pstrCause) {
+    if (!m_pFile) return true;
+    errno = 0;
+    const int nResult = std::fclose(m_pFile.release());
+    if (nResult != 0) {
+        if (pstrCause != nullptr) *pstrCause = SystemCause(errno, EIO);
+        return false;
+    }
+    return true;
+}
+
+bool bSameFile(const std::string& strInput, const std::string& strOutput) {
+    std::error_code ec;
+    const bool bSame = std::filesystem::equivalent(strInput, strOutput, ec);
+    return !ec && bSame;
+}
+
+std::uint8_t nLowByteOfDecimal(const char* pBegin, const char* pEnd) {
+    const char* p = pBegin;
+    while (p != pEnd &&
+           (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r')) {
+        ++p;
+    }
+    bool bNegative = false;
+    if (p != pEnd && (*p == '+' || *p == '-')) {
+        bNegative = *p == '-';
+        ++p;
+    }
+    // Only the low 8 bits are kept, so the arithmetic wraps modulo 256 and
+    // never overflows however many digits follow.
+    unsigned nValue = 0;
+    while (p != pEnd && *p >= '0' && *p <= '9') {
+        nValue = (nValue * 10U + static_cast<unsigned>(*p - '0')) & 0xFFU;
+        ++p;
+    }
+    if (bNegative) nValue = (0x100U - nValue) & 0xFFU;
+    return static_cast<std::uint8_t>(nValue);
+}
+
+std::string LinePlace(long nLine, std::size_t nColumn) {
+    std::string strPlace = "line " + std::to_string(nLine);
+    if (nColumn > 1) strPlace += " (from column " + std::to_string(nColumn) + ")";
+    return strPlace;
+}
+
+}  // namespace vd

@@ -1,0 +1,44 @@
+// Pieces shared by the two navigation compilers: the binary output file and
+// the decimal numbers of their text lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace vd {
+
+// The binary output of a compiler, created or truncated to empty ("wb+").
+// Closed by its destructor when the compiler stops early; the records
+// written before stay in the file.
+class CBinaryOutput {
+  public:
+    // Creates strPath; answers false with the system's reason in *pstrCause.
+    bool Create(const std::string& strPath, std::string* pstrCause);
+    // Writes all nCount bytes; answers false with the reason in *pstrCause.
+    bool Write(const void* pData, std::size_t nCount, std::string* pstrCause);
+    // Flushes and closes; answers false when the system reports an error.
+    bool Close(std::string* pstrCause);
+
+  private:
+    struct CFileCloser {
+        void operator()(std::FILE* pFile) const noexcept { std::fclose(pFile); }
+    };
+    std::unique_ptr<std::FILE, CFileCloser> m_pFile;
+};
+
+// True when strInput and strOutput name one and the same existing file, so
+// that creating the output would wipe out the input before it is read.
+bool bSameFile(const std::string& strInput, const std::string& strOutput);
+
+// The low 8 bits of the decimal number at the start of [pBegin, pEnd): white
+// space skipped, an optional sign, digits up to the first non-digit; no
+// digits give 0. Numbers of any length wrap modulo 256 (-1 gives 0xFF).
+std::uint8_t nLowByteOfDecimal(const char* pBegin, const char* pEnd);
+
+// "line N" or "line N (from column C)" for messages about one piece of a line.
+std::string LinePlace(long nLine, std::size_t nColumn);
+
+}  // namespace vd
