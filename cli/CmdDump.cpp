@@ -1,14 +1,195 @@
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "cli/Command.h"
+#include "common/Strings.h"
+#include "compilers/NavigationFiles.h"
 
 namespace vd::cli {
 
-static int Run(const std::vector<std::string>& /*args*/) { return Fail("dump: not available yet"); }
+namespace {
+
+enum class EFileKind { unknown, contents, categories };
+
+std::string Lower(std::string strText) {
+    for (char& c : strText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return strText;
+}
+
+// Length of the well-formed UTF-8 sequence at p (2 to 4 bytes), or 0.
+std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t nLeft) {
+    std::size_t nLength = 0;
+    if (p[0] >= 0xC2 && p[0] <= 0xDF) {
+        nLength = 2;
+    } else if (p[0] >= 0xE0 && p[0] <= 0xEF) {
+        nLength = 3;
+    } else if (p[0] >= 0xF0 && p[0] <= 0xF4) {
+        nLength = 4;
+    } else {
+        return 0;
+    }
+    if (nLeft < nLength) return 0;
+    for (std::size_t i = 1; i < nLength; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    }
+    // Overlong forms, surrogates and code points above U+10FFFF.
+    if ((p[0] == 0xE0 && p[1] < 0xA0) || (p[0] == 0xED && p[1] > 0x9F) ||
+        (p[0] == 0xF0 && p[1] < 0x90) || (p[0] == 0xF4 && p[1] > 0x8F)) {
+        return 0;
+    }
+    return nLength;
+}
+
+// The text in double quotes: quotes and backslashes escaped, control bytes
+// and bytes that are not UTF-8 written as \xNN, so each record stays on one
+// line whatever its bytes are.
+std::string Quoted(const std::string& strText) {
+    std::string strOut = "\"";
+    const auto* p = reinterpret_cast<const unsigned char*>(strText.data());
+    const std::size_t nSize = strText.size();
+    for (std::size_t i = 0; i < nSize;) {
+        const unsigned char c = p[i];
+        if (c == '"' || c == '\\') {
+            strOut += '\\';
+            strOut += static_cast<char>(c);
+            ++i;
+        } else if (c >= 0x20 && c < 0x7F) {
+            strOut += static_cast<char>(c);
+            ++i;
+        } else if (const std::size_t nSeq = c >= 0x80 ? Utf8SequenceLength(p + i, nSize - i) : 0;
+                   nSeq > 0) {
+            strOut.append(strText, i, nSeq);
+            i += nSeq;
+        } else {
+            char szHex[8];
+            std::snprintf(szHex, sizeof szHex, "\\x%02X", c);
+            strOut += szHex;
+            ++i;
+        }
+    }
+    strOut += '"';
+    return strOut;
+}
+
+bool ReadWholeFile(const std::string& strPath, std::vector<std::uint8_t>& bytes,
+                   std::string* pstrCause) {
+    struct CCloser {
+        void operator()(std::FILE* pFile) const noexcept { std::fclose(pFile); }
+    };
+    errno = 0;
+    std::unique_ptr<std::FILE, CCloser> pFile(std::fopen(strPath.c_str(), "rb"));
+    if (!pFile) {
+        *pstrCause = std::string("cannot open: ") + std::strerror(errno != 0 ? errno : ENOENT);
+        return false;
+    }
+    std::uint8_t buffer[16384];
+    for (;;) {
+        errno = 0;
+        const std::size_t nRead = std::fread(buffer, 1, sizeof buffer, pFile.get());
+        bytes.insert(bytes.end(), buffer, buffer + nRead);
+        if (nRead < sizeof buffer) break;
+    }
+    if (std::ferror(pFile.get()) != 0) {
+        *pstrCause = std::string("read error: ") + std::strerror(errno != 0 ? errno : EIO);
+        return false;
+    }
+    return true;
+}
+
+EFileKind KindByName(const std::string& strPath) {
+    const std::string strName = Lower(vd::FileNamePart(strPath));
+    if (vd::EndsWith(strName, "kategorien.bin")) return EFileKind::categories;
+    if (vd::EndsWith(strName, "inhalt.bin")) return EFileKind::contents;
+    return EFileKind::unknown;
+}
+
+int DumpContents(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
+    std::vector<vd::SContentsRecord> records;
+    std::string strProblem;
+    const bool bWhole = vd::bReadContentsRecords(bytes.data(), bytes.size(), records, &strProblem);
+    for (const vd::SContentsRecord& record : records) {
+        std::printf("level=%u number=%u kind=%u text=%s%s\n", unsigned{record.nLevel},
+                    unsigned{record.nNumber}, unsigned{record.nKind},
+                    Quoted(record.strText).c_str(),
+                    record.bTerminated ? "" : " (no terminating zero byte)");
+    }
+    std::fflush(stdout);
+    return bWhole ? kExitSuccess : Fail(strPath + ": " + strProblem);
+}
+
+int DumpCategories(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
+    std::vector<vd::SCategoryRecord> records;
+    std::string strProblem;
+    const bool bWhole = vd::bReadCategoryRecords(bytes.data(), bytes.size(), records, &strProblem);
+    for (const vd::SCategoryRecord& record : records) {
+        std::printf("name=%s text=%s first=%u second=%u\n", Quoted(record.strName).c_str(),
+                    Quoted(record.strText).c_str(), unsigned{record.nFirst},
+                    unsigned{record.nSecond});
+    }
+    std::fflush(stdout);
+    return bWhole ? kExitSuccess : Fail(strPath + ": " + strProblem);
+}
+
+int Run(const std::vector<std::string>& args) {
+    EFileKind kind = EFileKind::unknown;
+    std::vector<std::string> files;
+    for (const std::string& arg : args) {
+        if (arg == "--contents") {
+            kind = EFileKind::contents;
+        } else if (arg == "--categories") {
+            kind = EFileKind::categories;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError(kDumpCommand, "unknown option '" + arg + "'");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 1) {
+        return UsageError(kDumpCommand, files.empty() ? "FILE is needed" : "too many arguments");
+    }
+    const std::string& strPath = files[0];
+    std::vector<std::uint8_t> bytes;
+    std::string strCause;
+    if (!ReadWholeFile(strPath, bytes, &strCause)) return Fail(strPath + ": " + strCause);
+
+    if (kind == EFileKind::unknown) kind = KindByName(strPath);
+    if (kind == EFileKind::unknown) {
+        if (vd::bLooksLikeContents(bytes.data(), bytes.size())) {
+            kind = EFileKind::contents;
+        } else if (vd::bLooksLikeCategories(bytes.data(), bytes.size())) {
+            kind = EFileKind::categories;
+        } else {
+            return Fail(strPath +
+                        ": holds neither contents nor category records (name the kind with "
+                        "--contents or --categories)");
+        }
+    }
+    return kind == EFileKind::contents ? DumpContents(strPath, bytes)
+                                       : DumpCategories(strPath, bytes);
+}
+
+}  // namespace
 
 const CCommand kDumpCommand = {
     "dump",
     "print the records of inhalt.bin or kategorien.bin",
-    "vellumdesk dump FILE",
-    "Prints the records of FILE, one record a line.\n",
+    "vellumdesk dump [--contents | --categories] FILE",
+    "Prints the records of a compiled navigation file, one record a line:\n"
+    "  contents:   level=L number=N kind=K text=\"...\"\n"
+    "  categories: name=\"...\" text=\"...\" first=A second=B\n\n"
+    "The kind of FILE is taken from --contents or --categories when given,\n"
+    "else from its name (ending in \"inhalt.bin\" or \"kategorien.bin\", in any\n"
+    "case), else from its bytes (contents records are tried first).\n"
+    "In texts, \" and \\ are escaped and bytes that are control characters or\n"
+    "not UTF-8 are written as \\xNN.\n\n"
+    "A record cut short by the end of the file is reported after the whole\n"
+    "records are printed, and the exit status is then 1.\n",
     Run,
 };
 
