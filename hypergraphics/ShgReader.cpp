@@ -1,7 +1,414 @@
 #include "hypergraphics/ShgReader.h"
 
+#include <algorithm>
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "common/Strings.h"
+#include "hypergraphics/ShgDecoders.h"
+
 namespace vd {
 
-CMemoryBlock ReadSHGFile(CFile&, CAreaList&) { return {}; }
+namespace {
+
+constexpr std::uint16_t kMagic = 0x706C;     // "lp"
+constexpr std::uint16_t kMagicAlt = 0x506C;  // "lP"
+constexpr std::uint8_t kTypeDib = 6;
+constexpr std::uint8_t kPackingStored = 0;
+constexpr std::uint8_t kPackingRunLength = 1;
+constexpr std::uint8_t kPackingLz77 = 2;
+constexpr std::uint8_t kPackingLz77RunLength = 3;
+
+constexpr std::size_t kFileHeaderSize = 8;  // magic, picture count, first picture offset
+// Type, packing, two dwords, two words, six dwords and two offsets, each in
+// its longest form.
+constexpr std::size_t kMaxPictureHeaderSize = 1 + 1 + 2 * 4 + 2 * 2 + 6 * 4 + 2 * 4;
+constexpr std::size_t kInfoHeaderSize = 40;
+constexpr std::size_t kHotspotHeaderSize = 7;
+constexpr std::size_t kHotspotRecordSize = 15;
+
+constexpr std::int32_t kXPelsPerMeter = 3790;
+constexpr std::int32_t kYPelsPerMeter = 3780;
+
+// No packing turns one byte of a file into more than about 550 bytes of
+// pixels (LZ77 at most 18 bytes per 17 bits' worth of input, then
+// run-length at most 64 per byte). A header that claims a picture beyond
+// this many bytes per byte of file cannot be described by the file, and is
+// refused before anything is allocated for it.
+constexpr std::uint64_t kMaxExpansion = 1024;
+
+// Reads little-endian fields and the format's compressed numbers from bytes
+// that were actually read; every getter answers false at the end.
+class CFieldReader {
+  public:
+    explicit CFieldReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+    std::size_t GetPosition() const { return m_nPos; }
+
+    bool Byte(std::uint8_t& value) {
+        if (m_bytes.size() - m_nPos < 1) return false;
+        value = m_bytes[m_nPos++];
+        return true;
+    }
+    bool Word(std::uint16_t& value) {
+        if (m_bytes.size() - m_nPos < 2) return false;
+        value = static_cast<std::uint16_t>(m_bytes[m_nPos] | (m_bytes[m_nPos + 1] << 8));
+        m_nPos += 2;
+        return true;
+    }
+    bool Dword(std::uint32_t& value) {
+        if (m_bytes.size() - m_nPos < 4) return false;
+        value = static_cast<std::uint32_t>(m_bytes[m_nPos]) |
+                (static_cast<std::uint32_t>(m_bytes[m_nPos + 1]) << 8) |
+                (static_cast<std::uint32_t>(m_bytes[m_nPos + 2]) << 16) |
+                (static_cast<std::uint32_t>(m_bytes[m_nPos + 3]) << 24);
+        m_nPos += 4;
+        return true;
+    }
+    // A compressed word: one byte holding value × 2, or (low bit set) two
+    // bytes holding value × 2 + 1.
+    bool CompressedWord(std::uint16_t& value) {
+        if (m_bytes.size() - m_nPos < 1) return false;
+        if ((m_bytes[m_nPos] & 1) == 0) {
+            value = static_cast<std::uint16_t>(m_bytes[m_nPos++] >> 1);
+            return true;
+        }
+        std::uint16_t raw = 0;
+        if (!Word(raw)) return false;
+        value = static_cast<std::uint16_t>(raw >> 1);
+        return true;
+    }
+    // A compressed dword: two bytes holding value × 2, or (low bit set) four
+    // bytes holding value × 2 + 1.
+    bool CompressedDword(std::uint32_t& value) {
+        if (m_bytes.size() - m_nPos < 1) return false;
+        if ((m_bytes[m_nPos] & 1) == 0) {
+            std::uint16_t raw = 0;
+            if (!Word(raw)) return false;
+            value = raw >> 1u;
+            return true;
+        }
+        std::uint32_t raw = 0;
+        if (!Dword(raw)) return false;
+        value = raw >> 1;
+        return true;
+    }
+
+  private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_nPos = 0;
+};
+
+void PutLe16(std::uint8_t* p, std::uint16_t value) {
+    p[0] = static_cast<std::uint8_t>(value);
+    p[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutLe32(std::uint8_t* p, std::uint32_t value) {
+    p[0] = static_cast<std::uint8_t>(value);
+    p[1] = static_cast<std::uint8_t>(value >> 8);
+    p[2] = static_cast<std::uint8_t>(value >> 16);
+    p[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+bool Refuse(std::string* pstrReason, std::string strReason) {
+    SetReason(pstrReason, std::move(strReason));
+    return false;
+}
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string
+Format(const char* pszFormat, ...) {
+    char text[160];
+    std::va_list args;
+    va_start(args, pszFormat);
+    std::vsnprintf(text, sizeof text, pszFormat, args);
+    va_end(args);
+    return text;
+}
+
+std::uint64_t BytesLeft(const CFile& file) {
+    const std::uint64_t nLength = file.GetLength();
+    const std::uint64_t nPosition = file.GetPosition();
+    return nLength > nPosition ? nLength - nPosition : 0;
+}
+
+// Reads the file header and the first picture's header; leaves the file at
+// the colour table.
+bool ReadHeader(CFile& file, CShgPictureHeader& header, std::string* pstrReason) {
+    std::uint8_t fileHeader[kFileHeaderSize];
+    if (file.Read(fileHeader, sizeof fileHeader) < sizeof fileHeader) {
+        return Refuse(pstrReason, "not an SHG file: it is shorter than its header");
+    }
+    CFieldReader fields(fileHeader);
+    fields.Word(header.nMagic);
+    fields.Word(header.nPictureCount);
+    fields.Dword(header.nPictureOffset);
+    if (header.nMagic != kMagic && header.nMagic != kMagicAlt) {
+        return Refuse(pstrReason, Format("not an SHG file (magic 0x%04X)", header.nMagic));
+    }
+    if (header.nPictureCount == 0) return Refuse(pstrReason, "the SHG file holds no picture");
+    const std::uint64_t nTableEnd = 4 + 4 * std::uint64_t{header.nPictureCount};
+    if (header.nPictureOffset < nTableEnd || header.nPictureOffset >= file.GetLength()) {
+        return Refuse(pstrReason,
+                      Format("the first picture's offset %" PRIu32 " lies outside the file",
+                             header.nPictureOffset));
+    }
+    file.Seek(static_cast<std::int64_t>(header.nPictureOffset) -
+              static_cast<std::int64_t>(kFileHeaderSize));
+
+    std::uint8_t pictureHeader[kMaxPictureHeaderSize];
+    const std::size_t nRead = file.Read(pictureHeader, sizeof pictureHeader);
+    CFieldReader picture(std::span<const std::uint8_t>(pictureHeader, nRead));
+    const bool bComplete =
+        picture.Byte(header.nType) && picture.Byte(header.nPacking) &&
+        picture.CompressedDword(header.nXResolution) &&
+        picture.CompressedDword(header.nYResolution) && picture.CompressedWord(header.nPlanes) &&
+        picture.CompressedWord(header.nBitCount) && picture.CompressedDword(header.nWidth) &&
+        picture.CompressedDword(header.nHeight) && picture.CompressedDword(header.nColoursUsed) &&
+        picture.CompressedDword(header.nColoursImportant) &&
+        picture.CompressedDword(header.nDataSize) && picture.CompressedDword(header.nHotspotSize) &&
+        picture.Dword(header.nDataOffset) && picture.Dword(header.nHotspotOffset);
+    if (!bComplete) return Refuse(pstrReason, "the picture header is cut short");
+    header.nHeaderSize = static_cast<std::uint32_t>(picture.GetPosition());
+    // Back to the first byte after the header: the colour table.
+    file.Seek(static_cast<std::int64_t>(picture.GetPosition()) - static_cast<std::int64_t>(nRead));
+
+    if (header.nType != kTypeDib) {
+        return Refuse(pstrReason, Format("picture type %u is not supported (only bitmaps, type 6)",
+                                         unsigned{header.nType}));
+    }
+    if (header.nPacking > kPackingLz77RunLength) {
+        return Refuse(pstrReason, Format("unknown packing method %u", unsigned{header.nPacking}));
+    }
+    if (header.nPlanes != 1 ||
+        (header.nBitCount != 1 && header.nBitCount != 4 && header.nBitCount != 8)) {
+        return Refuse(pstrReason, Format("%u planes of %u bits per pixel are not supported "
+                                         "(only one plane of 1, 4 or 8 bits)",
+                                         unsigned{header.nPlanes}, unsigned{header.nBitCount}));
+    }
+    const std::uint32_t nMaxColours = 1u << header.nBitCount;
+    header.nColourCount = header.nColoursUsed == 0 ? nMaxColours : header.nColoursUsed;
+    if (header.nColourCount > nMaxColours) {
+        return Refuse(pstrReason, Format("%" PRIu32 " colours are too many for %u bits per pixel",
+                                         header.nColourCount, unsigned{header.nBitCount}));
+    }
+    return true;
+}
+
+// Reads the colour table and the picture data into the block after its
+// information header; answers the number of pixel bytes placed, or false.
+bool ReadPicture(CFile& file, const CShgPictureHeader& header, std::span<std::uint8_t> body,
+                 std::uint32_t& nSizeImage, std::string* pstrReason) {
+    const std::size_t nColourTable = std::size_t{header.nColourCount} * 4;
+    if (header.nPacking == kPackingStored) {
+        const std::uint64_t nWanted = std::uint64_t{nColourTable} + header.nDataSize;
+        if (nWanted > body.size()) {
+            return Refuse(pstrReason, "the picture data does not fit the picture");
+        }
+        if (file.Read(body.data(), static_cast<std::size_t>(nWanted)) < nWanted) {
+            return Refuse(pstrReason, "the picture data is cut short");
+        }
+        nSizeImage = header.nDataSize;
+        return true;
+    }
+
+    // A packed picture: a short colour table or short data leaves the rest of
+    // the zero-filled block as it is.
+    file.Read(body.data(), nColourTable);
+    const std::span<std::uint8_t> pixels = body.subspan(nColourTable);
+    std::size_t nWritten = 0;
+    if (header.nPacking == kPackingRunLength) {
+        nWritten = ReadRunLengthData(file, pixels, static_cast<std::int32_t>(header.nDataSize));
+    } else {
+        const std::size_t nWanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(header.nDataSize, BytesLeft(file)));
+        std::vector<std::uint8_t> data(nWanted);
+        const std::size_t nRead = nWanted > 0 ? file.Read(data.data(), nWanted) : 0;
+        const std::span<const std::uint8_t> packed(data.data(), nRead);
+        if (header.nPacking == kPackingLz77) {
+            nWritten = DecodeLz77(packed, pixels);
+        } else {
+            const std::vector<std::uint8_t> runs =
+                DecodeLz77(packed, std::numeric_limits<std::size_t>::max());
+            nWritten = DecodeRunLength(runs, pixels);
+        }
+    }
+    nSizeImage = static_cast<std::uint32_t>(nWritten);
+    return true;
+}
+
+// Maps a hotspot type byte to the area's type and visibility.
+bool MapHotspotType(std::uint8_t nTypeByte, std::int32_t& nType, std::int32_t& bVisible) {
+    switch (nTypeByte & 0xFB) {
+        case 0xE2:
+            nType = AREA_POPUP;
+            break;
+        case 0xE3:
+        case 0xEB:
+            nType = AREA_JUMP;
+            break;
+        case 0xC8:
+            nType = AREA_MACRO;
+            break;
+        default:
+            return false;
+    }
+    bVisible = (nTypeByte & 0x04) != 0 ? 0 : 1;
+    return true;
+}
+
+// Reads the hotspot section that follows the picture data: header, records,
+// macro data and the two strings of every hotspot.
+bool ReadHotspots(CFile& file, CAreaList& list, std::string* pstrReason) {
+    std::uint8_t hotspotHeader[kHotspotHeaderSize];
+    if (file.Read(hotspotHeader, sizeof hotspotHeader) < sizeof hotspotHeader) {
+        return Refuse(pstrReason, "the hotspot header is cut short");
+    }
+    CFieldReader fields(hotspotHeader);
+    std::uint8_t nMarker = 0;
+    std::uint16_t nCount = 0;
+    std::uint32_t nMacroSize = 0;
+    fields.Byte(nMarker);
+    fields.Word(nCount);
+    fields.Dword(nMacroSize);
+
+    for (unsigned nIndex = 0; nIndex < nCount; ++nIndex) {
+        std::uint8_t record[kHotspotRecordSize];
+        if (file.Read(record, sizeof record) < sizeof record) {
+            return Refuse(pstrReason, Format("hotspot record %u of %u is cut short", nIndex + 1,
+                                             unsigned{nCount}));
+        }
+        std::int32_t nType = 0;
+        std::int32_t bVisible = 0;
+        if (!MapHotspotType(record[0], nType, bVisible)) {
+            return Refuse(pstrReason, Format("hotspot %u has the unknown type byte 0x%02X",
+                                             nIndex + 1, unsigned{record[0]}));
+        }
+        CFieldReader coordinates(std::span<const std::uint8_t>(record).subspan(3, 8));
+        std::uint16_t nLeft = 0, nTop = 0, nWidth = 0, nHeight = 0;
+        coordinates.Word(nLeft);
+        coordinates.Word(nTop);
+        coordinates.Word(nWidth);
+        coordinates.Word(nHeight);
+
+        auto pArea = std::make_unique<CArea>(1);
+        // Unsigned 16-bit values: every sum stays within 0 to 131070.
+        pArea->m_rect = {nLeft, nTop, std::int32_t{nLeft} + nWidth, std::int32_t{nTop} + nHeight};
+        pArea->m_points.Add({pArea->m_rect.left, pArea->m_rect.top});
+        pArea->m_points.Add({pArea->m_rect.right, pArea->m_rect.bottom});
+        pArea->m_crLine = CArea::kLineColour;
+        pArea->m_nLineStyle = CArea::kLineStyle;
+        pArea->m_nLineWidth = CArea::kLineWidth;
+        pArea->m_nType = nType;
+        pArea->m_bVisible = bVisible;
+        list.AddTail(pArea.get());
+        pArea.release();  // the list's filler owns it now
+    }
+    if (nCount == 0) return true;  // no strings to take
+
+    if (nMacroSize > BytesLeft(file)) {
+        return Refuse(pstrReason, "the hotspot macro data runs past the end of the file");
+    }
+    if (nMacroSize != 0) file.Seek(nMacroSize);
+
+    // The string area: everything up to the end of the file.
+    std::vector<char> strings(static_cast<std::size_t>(BytesLeft(file)));
+    const std::size_t nRead = strings.empty() ? 0 : file.Read(strings.data(), strings.size());
+    std::size_t nPos = 0;
+    auto takeString = [&](std::string& str) {
+        const auto itBegin = strings.begin() + static_cast<std::ptrdiff_t>(nPos);
+        const auto itEnd = strings.begin() + static_cast<std::ptrdiff_t>(nRead);
+        const auto itZero = std::find(itBegin, itEnd, '\0');
+        if (itZero == itEnd) return false;
+        str.assign(itBegin, itZero);
+        nPos = static_cast<std::size_t>(itZero - strings.begin()) + 1;
+        return true;
+    };
+    for (CArea* pArea : list) {
+        if (!takeString(pArea->m_strName) || !takeString(pArea->m_strTarget)) {
+            return Refuse(pstrReason, "the names and targets of the hotspots are cut short");
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list) {
+    return ReadSHGFile(file, list, nullptr, nullptr);
+}
+
+CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
+                         CShgPictureHeader* pHeader) {
+    list.RemoveAll();
+    CShgPictureHeader header;
+    const bool bHeader = ReadHeader(file, header, pstrReason);
+    if (pHeader != nullptr) *pHeader = header;
+    if (!bHeader) return {};
+
+    // The block holds the whole decoded picture, and at least the file's
+    // length. Sizes come from the file: computed in 64 bits and checked
+    // against what the file could describe before anything is allocated.
+    const std::uint64_t nFileLength = file.GetLength();
+    const std::uint64_t nRowBytes = (std::uint64_t{header.nWidth} * header.nBitCount + 31) / 32 * 4;
+    const std::uint64_t nLimit =
+        nFileLength > std::numeric_limits<std::uint64_t>::max() / kMaxExpansion
+            ? std::numeric_limits<std::uint64_t>::max()
+            : nFileLength * kMaxExpansion;
+    if (header.nHeight != 0 && nRowBytes > nLimit / header.nHeight) {
+        SetReason(pstrReason, Format("a picture of %" PRIu32 " x %" PRIu32
+                                     " pixels is larger than its file could describe",
+                                     header.nWidth, header.nHeight));
+        return {};
+    }
+    const std::uint64_t nPictureSize =
+        kInfoHeaderSize + std::uint64_t{header.nColourCount} * 4 + nRowBytes * header.nHeight;
+    const std::uint64_t nBlockSize = std::max(nPictureSize, nFileLength);
+    if (nBlockSize > std::numeric_limits<std::size_t>::max()) {
+        SetReason(pstrReason, "the picture is too large for this platform");
+        return {};
+    }
+    CMemoryBlock block = CMemoryBlock::Allocate(static_cast<std::size_t>(nBlockSize));
+    if (!block) {
+        SetReason(pstrReason,
+                  Format("cannot allocate %" PRIu64 " bytes for the picture", nBlockSize));
+        return {};
+    }
+
+    {
+        CMemoryLock lock(block);
+        std::uint32_t nSizeImage = 0;
+        const std::span<std::uint8_t> body(lock.Data() + kInfoHeaderSize,
+                                           lock.Size() - kInfoHeaderSize);
+        if (!ReadPicture(file, header, body, nSizeImage, pstrReason)) return {};
+
+        std::uint8_t* pInfo = lock.Data();
+        PutLe32(pInfo + 0, kInfoHeaderSize);
+        PutLe32(pInfo + 4, header.nWidth);
+        PutLe32(pInfo + 8, header.nHeight);
+        PutLe16(pInfo + 12, 1);
+        PutLe16(pInfo + 14, header.nBitCount);
+        PutLe32(pInfo + 16, 0);  // uncompressed rows
+        PutLe32(pInfo + 20, nSizeImage);
+        PutLe32(pInfo + 24, kXPelsPerMeter);
+        PutLe32(pInfo + 28, kYPelsPerMeter);
+        // A table shorter than the bit depth allows is recorded, so the rows
+        // are found where they are.
+        PutLe32(pInfo + 32,
+                header.nColourCount == (1u << header.nBitCount) ? 0 : header.nColourCount);
+        PutLe32(pInfo + 36, 0);
+    }
+
+    if (header.nHotspotSize != 0 && !ReadHotspots(file, list, pstrReason)) return {};
+    return block;
+}
 
 }  // namespace vd

@@ -3,17 +3,47 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "common/File.h"
 #include "common/MemoryBlock.h"
+#include "hypergraphics/AreaList.h"
 
 namespace vd {
 
-class CAreaList;
+// What the file says about its first picture, as decoded from the header.
+struct CShgPictureHeader {
+    std::uint16_t nMagic = 0;
+    std::uint16_t nPictureCount = 0;
+    std::uint32_t nPictureOffset = 0;  // of the first picture, from the file's start
+    std::uint8_t nType = 0;            // 6: device-independent bitmap
+    std::uint8_t nPacking = 0;         // 0 stored, 1 run-length, 2 LZ77, 3 LZ77 + run-length
+    std::uint32_t nXResolution = 0;
+    std::uint32_t nYResolution = 0;
+    std::uint16_t nPlanes = 0;
+    std::uint16_t nBitCount = 0;
+    std::uint32_t nWidth = 0;
+    std::uint32_t nHeight = 0;
+    std::uint32_t nColoursUsed = 0;  // as stored; 0 means 2^nBitCount
+    std::uint32_t nColoursImportant = 0;
+    std::uint32_t nDataSize = 0;     // bytes of (packed) picture data
+    std::uint32_t nHotspotSize = 0;  // bytes of hotspot data; 0: no hotspots
+    std::uint32_t nDataOffset = 0;   // from the picture's start
+    std::uint32_t nHotspotOffset = 0;
+    std::uint32_t nHeaderSize = 0;   // bytes from the picture type to the colour table
+    std::uint32_t nColourCount = 0;  // colour table entries
+};
 
-// Reads the picture and its hotspots from file (open, at its start). Empties
-// list first, then appends one new CArea per hotspot; the caller owns them,
-// also when the reader fails. Answers the packed DIB, or the null handle.
+// Reads the first picture and its hotspots from file (open, at its start).
+// Empties list first (without deleting what it held), then appends one new
+// CArea per hotspot; the caller owns them, also when the reader fails (see
+// CAreaListOwner). Answers the packed DIB, unlocked, or the null handle. File
+// errors (CFileException) and memory errors pass to the caller.
 CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list);
+
+// The same; on failure *pstrReason, when given, says why. *pHeader, when
+// given, receives the picture's header as far as it was read.
+CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
+                         CShgPictureHeader* pHeader = nullptr);
 
 }  // namespace vd
