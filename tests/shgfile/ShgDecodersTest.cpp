@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "common/File.h"
+#include "hypergraphics/ShgDecoders.h"
+#include "tests/TestSupport.h"
+#include "tests/shgfile/ShgBuilder.h"
+
+namespace vd {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kRunLengthExample = {0x03, 0x41, 0x82, 0x42, 0x43, 0x00, 0x55, 0x80, 0x00};
+
+Bytes Expected133() {
+    Bytes expected(133, 0x00);
+    expected[0] = expected[1] = expected[2] = 0x41;
+    expected[3] = 0x42;
+    expected[4] = 0x43;
+    return expected;
+}
+
+TEST(ShgDecodersTest, RunLengthExampleGives133Bytes) {
+    Bytes out(200, 0xEE);
+    EXPECT_EQ(DecodeRunLength(kRunLengthExample, out), 133u);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 133), Expected133());
+    EXPECT_EQ(out[133], 0xEE);
+
+    // The same from a file, which is left after the data.
+    test::CTempDir dir;
+    Bytes file = kRunLengthExample;
+    file.push_back(0x99);
+    test::WriteBytes(dir.File("rle"), file);
+    CFile in;
+    ASSERT_TRUE(in.Open(dir.File("rle"), CFile::modeReadShareDenyWrite));
+    Bytes fromFile(133);
+    EXPECT_EQ(ReadRunLengthData(in, fromFile, 9), 133u);
+    EXPECT_EQ(fromFile, Expected133());
+    EXPECT_EQ(in.GetPosition(), 9u);
+    // A data size of 0 or less reads nothing; one beyond the file reads what is there.
+    EXPECT_EQ(ReadRunLengthData(in, fromFile, 0), 0u);
+    EXPECT_EQ(ReadRunLengthData(in, fromFile, -5), 0u);
+    EXPECT_EQ(in.GetPosition(), 9u);
+    EXPECT_EQ(ReadRunLengthData(in, fromFile, 1000), 0u);  // a lone control byte: no value
+    EXPECT_EQ(in.GetPosition(), 10u);
+}
+
+TEST(ShgDecodersTest, RunLengthNeverWritesPastItsDestinationNorActsOnMissingBytes) {
+    // Each destination is exactly as large as given, so a sanitizer build
+    // catches any write beyond it.
+    for (std::size_t nSize = 0; nSize <= 133; ++nSize) {
+        std::vector<std::uint8_t> out(nSize);
+        EXPECT_EQ(DecodeRunLength(kRunLengthExample, out), nSize);
+    }
+    Bytes out(64, 0xEE);
+    // A literal run cut short copies what is there; a repeat without its value stops.
+    EXPECT_EQ(DecodeRunLength(Bytes{0x85, 1, 2}, out), 2u);
+    EXPECT_EQ(out[0], 1);
+    EXPECT_EQ(out[1], 2);
+    EXPECT_EQ(out[2], 0xEE);
+    EXPECT_EQ(DecodeRunLength(Bytes{0x02, 7, 0x05}, out), 2u);
+    EXPECT_EQ(DecodeRunLength(Bytes{}, out), 0u);
+}
+
+TEST(ShgDecodersTest, Lz77LiteralsTokensAndTheZeroWindow) {
+    // Flag 0x04: two literals, then a token of distance 2 and length 5 that
+    // copies over its own output, then literal 'Z' (bit 3 clear).
+    const Bytes data = {0x04, 'a', 'b', 0x01, 0x20, 'Z'};
+    Bytes out(16, 0xEE);
+    EXPECT_EQ(DecodeLz77(data, out), 8u);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 8), (Bytes{'a', 'b', 'a', 'b', 'a', 'b', 'a', 'Z'}));
+
+    // A token that reaches before the start reads the zero-filled window.
+    const Bytes zeros = {0x01, 0xFF, 0xFF};  // distance 4096, length 18
+    EXPECT_EQ(DecodeLz77(zeros, std::numeric_limits<std::size_t>::max()), Bytes(18, 0));
+    // A token cut short is dropped; so is a flag byte with nothing after it.
+    EXPECT_EQ(DecodeLz77(Bytes{0x02, 'x', 0x05}, 100), Bytes{'x'});
+    EXPECT_EQ(DecodeLz77(Bytes{0x00, 'x', 'y', 'z', 'w', 'v', 'u', 't', 's', 0x00}, 100).size(),
+              8u);
+    // The limit and the destination are never exceeded.
+    EXPECT_EQ(DecodeLz77(zeros, 5).size(), 5u);
+    for (std::size_t nSize = 0; nSize < 10; ++nSize) {
+        std::vector<std::uint8_t> small(nSize);
+        EXPECT_EQ(DecodeLz77(data, small), std::min<std::size_t>(nSize, 8));
+    }
+}
+
+TEST(ShgDecodersTest, BuilderPackersRoundTripThroughTheDecoders) {
+    Bytes data;
+    for (int n = 0; n < 5000; ++n)
+        data.push_back(static_cast<std::uint8_t>((n / 7) % 5 == 0 ? 0 : n * 31 / 11));
+    for (int n = 0; n < 300; ++n) data.push_back(0x42);
+    data.push_back(0x43);
+
+    const Bytes runs = test::PackRunLength(data);
+    Bytes out(data.size() + 10);
+    EXPECT_EQ(DecodeRunLength(runs, out), data.size());
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), out.begin()));
+
+    const Bytes lz = test::PackLz77(data);
+    EXPECT_LT(lz.size(), data.size());
+    EXPECT_EQ(DecodeLz77(lz, std::numeric_limits<std::size_t>::max()), data);
+}
+
+}  // namespace
+}  // namespace vd
