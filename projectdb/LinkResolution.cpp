@@ -1,0 +1,107 @@
+#include "projectdb/LinkResolution.h"
+
+#include <cstdio>
+
+#include "frame/LibraryState.h"
+#include "hypergraphics/AreaList.h"
+#include "projectdb/Engine.h"
+
+namespace vd {
+namespace {
+
+// A page number with at least five digits, zero-padded ("%05d"); longer
+// numbers are written in full.
+std::string FiveDigits(std::int32_t nNumber) {
+    char buffer[16];
+    const int n = std::snprintf(buffer, sizeof buffer, "%05d", static_cast<int>(nNumber));
+    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+// From the current HeadLines record under "IDX", follows first subheadings
+// down while the next record is in nGroup and deeper; answers the Number of
+// the last heading reached. The cursor is left after it.
+std::int32_t DescendToFirstLeaf(CEngineRecordset& headings, std::int32_t nGroup) {
+    for (;;) {
+        const std::int32_t nDeep = headings.GetLong("Deep");
+        const std::int32_t nNumber = headings.GetLong("Number");
+        headings.MoveNext();
+        if (headings.IsEOF() || headings.GetLong("Idx") != nGroup ||
+            headings.GetLong("Deep") <= nDeep) {
+            return nNumber;
+        }
+    }
+}
+
+}  // namespace
+
+bool bResolveLinks(CAreaList& list) {
+    const std::int32_t nMainGroup = g_pSources->GetLong("MainDocHeadLinesIdx");
+    const std::int32_t nProfileKey = g_pSources->GetLong("CompileStammIdx");
+    for (CArea* pArea : list) ResolveAreaLink(*pArea, nMainGroup, nProfileKey);
+    return true;
+}
+
+void ResolveAreaLink(CArea& area, std::int32_t nMainGroup, std::int32_t nProfileKey) {
+    CEngineRecordset& profiles = *g_pCompileStamm;
+    std::string strExtension;
+    std::string strStartPage;
+    profiles.SetIndex("IDX");
+    if (profiles.Seek({nProfileKey})) {
+        strExtension = profiles.GetText("Extension");
+        strStartPage = profiles.GetText("StartPage");
+    }
+
+    if (area.m_nType == AREA_MACRO) return;
+
+    // Pop-up topics form the group after the main document's headings.
+    const std::int32_t nGroup = area.m_nType == AREA_POPUP ? nMainGroup + 1 : nMainGroup;
+    // The hotspot's name carries a one-character prefix before the heading name.
+    const std::string strName =
+        area.m_strName.size() > 1 ? area.m_strName.substr(1) : std::string();
+
+    if (!bFindHeading(nGroup, strName)) {
+        area.m_strTarget = "00000." + strExtension;
+        return;
+    }
+    CEngineRecordset& headings = *g_pHeadLines;
+    if (area.m_nType == AREA_POPUP) {
+        area.m_strTarget = "p" + FiveDigits(headings.GetLong("Number")) + "." + strExtension;
+        return;
+    }
+    const std::int32_t nMainFirstLeaf = nFirstLeafNumber(nGroup);
+    const std::int32_t nLeaf = DescendToFirstLeaf(headings, nGroup);
+    if (nLeaf == nMainFirstLeaf) {
+        area.m_strTarget = strStartPage;
+    } else {
+        area.m_strTarget = "t" + FiveDigits(nLeaf) + "." + strExtension;
+    }
+}
+
+bool bFindHeading(std::int32_t nGroup, const std::string& strName) {
+    CEngineRecordset& headings = *g_pHeadLines;
+    // An empty table finds nothing: the seek answers no match.
+    headings.SetIndex("IDXNAME");
+    if (!headings.Seek({nGroup, strName})) return false;
+    // Keep the found heading current under the outline order, so that the
+    // next record is the next heading of the document.
+    const CBookmark found = headings.GetBookmark();
+    headings.SetIndex("IDX");
+    headings.SetBookmark(found);
+    return true;
+}
+
+std::int32_t nFirstLeafNumber(std::int32_t nGroup) {
+    CEngineRecordset& headings = *g_pHeadLines;
+    const CBookmark current = headings.GetBookmark();
+    headings.SetIndex("IDX");
+    if (!headings.Seek({nGroup})) {
+        // Only reached when the caller's heading is not in nGroup.
+        throw CEngineException("HeadLines holds no heading of group " + std::to_string(nGroup) +
+                               ".");
+    }
+    const std::int32_t nNumber = DescendToFirstLeaf(headings, nGroup);
+    headings.SetBookmark(current);
+    return nNumber;
+}
+
+}  // namespace vd
