@@ -1,6 +1,8 @@
 // Writes a packed DIB as a GIF file.
 #pragma once
 
+#include <string>
+
 #include "common/File.h"
 #include "common/MemoryBlock.h"
 
@@ -10,5 +12,17 @@ namespace vd {
 // start). Answers 1 when the GIF was written completely, 0 when the bitmap was
 // refused before anything was written. A write error raises CFileException.
 int ConvertDibToGif(CMemoryBlock& hDib, CFile& file);
+
+// The same; when the bitmap is refused, pstrReason (when given) receives why.
+//
+// Accepted: a 40-byte information header, 1, 4 or 8 bits per pixel, plain
+// rows or run-length rows (RLE8 at 8 bits, RLE4 at 4 bits, bottom row first),
+// plain rows stored bottom row first or top row first (negative height),
+// width and height up to 65535, and a colour table and rows that lie inside
+// the block. The colour table holds biClrUsed entries (2^depth when 0) and the
+// rows follow it directly. The GIF's colour table has 2^depth entries; those
+// the bitmap does not give are black. For plain rows, the DIB's biSizeImage
+// is set to the size of the rows.
+int ConvertDibToGif(CMemoryBlock& hDib, CFile& file, std::string* pstrReason);
 
 }  // namespace vd
