@@ -12,4 +12,18 @@ bool CreateOneFolder(const std::string& strPath) noexcept {
 
 }  // namespace vd
 
-#endif  // !_WIN32
+#else  // _WIN32
+
+#include <windows.h>
+
+namespace vd {
+
+// One level, default security; the path is in the ANSI code page.
+bool CreateOneFolder(const std::string& strPath) noexcept {
+    if (strPath.find('\0') != std::string::npos) return false;
+    return ::CreateDirectoryA(strPath.c_str(), nullptr) != 0;
+}
+
+}  // namespace vd
+
+#endif  // _WIN32

@@ -13,4 +13,18 @@ void ShowErrorMessage(const std::string& strText) noexcept {
 
 }  // namespace vd
 
-#endif  // !_WIN32
+#else  // _WIN32
+
+#include <windows.h>
+
+namespace vd {
+
+// A modal box with one OK button over the host's windows, captioned with the
+// module's name. The text is in the ANSI code page, as every narrow string.
+void ShowErrorMessage(const std::string& strText) noexcept {
+    ::MessageBoxA(nullptr, strText.c_str(), "Vellumdesk", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace vd
+
+#endif  // _WIN32
