@@ -1,0 +1,81 @@
+# The Windows module "Vellumdesk.dll", cross-built with MinGW-w64 (toolchain
+# files in cmake/toolchains/). The top-level file includes this right after
+# project() when building for Windows, and calls vd_windows_module() once the
+# module target exists.
+
+# The Linux test suite, benchmarks, fuzzers and the command-line tool rely on
+# Linux packages and are not built here; the Windows build has its own tests
+# (tests/windows, run under Wine) and host program (tools/windows).
+foreach(vd_option VD_BUILD_TESTS VD_BUILD_BENCH VD_BUILD_FUZZ VD_BUILD_CLI)
+    set(${vd_option} OFF CACHE BOOL "Not part of the Windows build" FORCE)
+endforeach()
+option(VD_BUILD_WINDOWS_TESTS "Build the Windows tests and the host program" ON)
+set(VD_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH
+    "Wine prefix in which the tests run (created on first use; throw-away)")
+
+# No MinGW runtime DLLs (libgcc, libstdc++, winpthread) beside the module or
+# the test programs: the runtime is linked in.
+add_link_options(-static -static-libgcc -static-libstdc++)
+# <windows.h> without the min/max macros that collide with std::min/std::max.
+add_compile_definitions(NOMINMAX _WIN32_WINNT=0x0601)
+
+# SQLite: Debian has no MinGW build of it, so the module compiles SQLite's
+# amalgamation in. It is fetched at configure time from an npm package that
+# ships it (tools/windows/fetch-sqlite.sh) into the build folder, or taken
+# from VD_SQLITE_AMALGAMATION_DIR; it is never part of the repository.
+set(VD_SQLITE_AMALGAMATION_DIR "" CACHE PATH
+    "Folder holding SQLite's sqlite3.c and sqlite3.h (empty: fetch them with npm)")
+set(VD_SQLITE_NPM_PACKAGE "better-sqlite3@12" CACHE STRING
+    "npm package whose deps/sqlite3/ supplies SQLite's amalgamation")
+if(VD_SQLITE_AMALGAMATION_DIR)
+    set(vd_sqlite_dir "${VD_SQLITE_AMALGAMATION_DIR}")
+else()
+    set(vd_sqlite_dir "${CMAKE_BINARY_DIR}/_deps/sqlite3")
+    if(NOT EXISTS "${vd_sqlite_dir}/sqlite3.c" OR NOT EXISTS "${vd_sqlite_dir}/sqlite3.h")
+        message(STATUS "Fetching SQLite's amalgamation (npm pack ${VD_SQLITE_NPM_PACKAGE})")
+        execute_process(
+            COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/../tools/windows/fetch-sqlite.sh"
+                    "${vd_sqlite_dir}" "${VD_SQLITE_NPM_PACKAGE}"
+            RESULT_VARIABLE vd_fetch_result)
+        if(NOT vd_fetch_result EQUAL 0)
+            message(FATAL_ERROR "Could not fetch SQLite's amalgamation; install npm "
+                                "(tools/install-windows-deps.sh) or set "
+                                "VD_SQLITE_AMALGAMATION_DIR to a folder with sqlite3.c/.h")
+        endif()
+    endif()
+endif()
+if(NOT EXISTS "${vd_sqlite_dir}/sqlite3.c" OR NOT EXISTS "${vd_sqlite_dir}/sqlite3.h")
+    message(FATAL_ERROR "sqlite3.c and sqlite3.h not found in ${vd_sqlite_dir}")
+endif()
+add_library(vd_sqlite3 STATIC "${vd_sqlite_dir}/sqlite3.c")
+target_include_directories(vd_sqlite3 SYSTEM PUBLIC "${vd_sqlite_dir}")
+# The library only reads databases, from one thread at a time.
+target_compile_definitions(vd_sqlite3 PRIVATE
+    SQLITE_DQS=0 SQLITE_DEFAULT_MEMSTATUS=0 SQLITE_OMIT_LOAD_EXTENSION SQLITE_OMIT_DEPRECATED
+    SQLITE_OMIT_SHARED_CACHE SQLITE_USE_URI=0)
+target_compile_options(vd_sqlite3 PRIVATE -w)
+# The subsystems ask for SQLite with find_package(SQLite3) and link
+# SQLite::SQLite3; cmake/windows/FindSQLite3.cmake answers with this target.
+add_library(SQLite::SQLite3 ALIAS vd_sqlite3)
+list(PREPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/windows")
+
+# vd_windows_module(TARGET): the module's file name, its export table (the
+# .def file: the four operations by their plain names and nothing else) and
+# the system libraries it calls.
+function(vd_windows_module target)
+    set_target_properties(${target} PROPERTIES
+        OUTPUT_NAME Vellumdesk PREFIX "" IMPORT_PREFIX ""
+        RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}"
+        ARCHIVE_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}")
+    target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/frame/Vellumdesk.def")
+    target_link_options(${target} PRIVATE "LINKER:--no-undefined")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        # The .def names the undecorated __stdcall names and the linker binds
+        # each to its decorated symbol (name@bytes). The functions' dllexport
+        # marks would export the decorated names as well; --kill-at strips the
+        # decoration from them, so each operation is exported once, plainly.
+        target_link_options(${target} PRIVATE "LINKER:--enable-stdcall-fixup"
+                                              "LINKER:--kill-at")
+    endif()
+    target_link_libraries(${target} PRIVATE user32 kernel32)
+endfunction()
