@@ -309,6 +309,8 @@ class CSqliteRecordset final : public CEngineRecordset {
         }
         if (Fetch(m_pIndex->seeks[keys.size() - 1].get(), keys)) return true;
         // No match: no current record.
+        m_bHasRecord = false;
+        m_row.clear();
         m_bEOF = true;
         m_bBOF = IsTableEmpty();
         return false;

@@ -73,6 +73,9 @@ TEST_F(SampleProject, SeeksOnOneAndTwoKeysAndOnTheLeadingKey) {
     EXPECT_FALSE(rs.Seek({13}));
     EXPECT_TRUE(rs.IsEOF());
     EXPECT_FALSE(rs.IsBOF());  // the table is not empty
+    // A failed seek leaves no record to read or to move on from.
+    ExpectEngineError([&] { (void)rs.GetLong("Number"); }, {"no current record"});
+    ExpectEngineError([&] { (void)rs.GetBookmark(); }, {"no current record"});
 
     rs.SetIndex("IDXNAME");
     ASSERT_TRUE(rs.Seek({10, std::string("Replace")}));
