@@ -1,13 +1,163 @@
+// Publishing one segmented hypergraphic: the SHG file is read, the source's
+// records are made current, the hotspot targets are resolved to page names,
+// and the picture (GIF) and its image map are written into the folders the
+// project database assigns.
 #include "hypergraphics/ShgConversion.h"
 
+#include <new>
+
+#include "common/Exceptions.h"
+#include "common/File.h"
+#include "common/MemoryBlock.h"
 #include "common/Strings.h"
+#include "frame/LibraryState.h"
+#include "gif/DibToGif.h"
+#include "hypergraphics/AreaList.h"
+#include "hypergraphics/ImageMap.h"
+#include "hypergraphics/ShgReader.h"
+#include "projectdb/DestinationFolders.h"
+#include "projectdb/Engine.h"
+#include "projectdb/LinkResolution.h"
+#include "projectdb/Session.h"
 
 namespace vd {
+namespace {
 
-int bConvertSHGToGIFMAP(const std::string&, const std::string&, std::int32_t,
-                        std::string* pstrReason) {
-    SetReason(pstrReason, "not implemented yet");
-    return 0;
+// Only these two spellings of the extension are converted.
+bool HasShgExtension(const std::string& strPath) {
+    return EndsWith(strPath, ".SHG") || EndsWith(strPath, ".shg");
+}
+
+// The GIF file's name: the SHG file's name with its last three characters
+// replaced by "gif".
+std::string GifFileName(const std::string& strShgPath) {
+    std::string strName = FileNamePart(strShgPath);
+    strName.resize(strName.size() >= 3 ? strName.size() - 3 : 0);
+    return strName + "gif";
+}
+
+// Steps after the SHG file is read: positions the source, resolves the links
+// and writes both outputs. Engine errors pass to the caller.
+int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBlock& picture,
+                   CAreaList& list, std::string* pstrReason) {
+    CEngineRecordset& sources = *g_pSources;
+    CEngineRecordset& master = *g_pSourcesStamm;
+    sources.SetIndex("IDX");
+    if (!sources.Seek({nSourceKey})) {
+        SetReason(pstrReason, "the table Sources has no record " + std::to_string(nSourceKey));
+        return 0;
+    }
+    const std::int32_t nMasterKey = sources.GetLong("SourcesStammIdx");
+    master.SetIndex("IDX");
+    if (!master.Seek({nMasterKey})) {
+        SetReason(pstrReason, "the table SourcesStamm has no record " + std::to_string(nMasterKey) +
+                                  " (SourcesStammIdx of source " + std::to_string(nSourceKey) +
+                                  ")");
+        return 0;
+    }
+    if (!bResolveLinks(list)) {
+        SetReason(pstrReason, "the hotspot links could not be resolved");
+        return 0;
+    }
+
+    const std::string strGifPath = GetDestinationFolder("_.gif") + GifFileName(strShg);
+    CFile gifFile;
+    std::string strCause;
+    if (!gifFile.Open(strGifPath, CFile::modeCreateReadWriteExclusive, &strCause)) {
+        SetReason(pstrReason, "cannot create '" + strGifPath + "': " + strCause);
+        return 0;
+    }
+    int bGif = 0;
+    int bMap = 0;
+    try {
+        bGif = ConvertDibToGif(picture, gifFile);
+        std::string strMapReason;
+        bMap = bWriteImageMap(gifFile, list, &strMapReason);
+        gifFile.Close();
+        if (bGif == 0) {
+            SetReason(pstrReason,
+                      "the picture cannot be written as GIF (only 1, 4 and 8 bits "
+                      "per pixel are)");
+        } else if (bMap == 0) {
+            SetReason(pstrReason, strMapReason);
+        }
+    } catch (const CEngineException&) {
+        gifFile.Abort();
+        throw;
+    } catch (const CException& error) {
+        gifFile.Abort();
+        SetReason(pstrReason, "cannot write '" + strGifPath + "': " + error.what());
+        return 0;
+    } catch (const std::bad_alloc&) {
+        gifFile.Abort();
+        SetReason(pstrReason, "out of memory while writing '" + strGifPath + "'");
+        return 0;
+    }
+    return (bGif != 0 && bMap != 0) ? 1 : 0;
+}
+
+}  // namespace
+
+int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strShg,
+                        std::int32_t nSourceKey, std::string* pstrReason) {
+    if (g_bDatabaseOpen == 0) {
+        int bOpened = 0;
+        try {
+            bOpened = bOpenProjectDatabase(strDatabase);
+        } catch (const CEngineException& error) {
+            ReportDatabaseError(error);
+        }
+        if (bOpened == 0) {
+            SetReason(pstrReason, "cannot open the project database '" + strDatabase + "'");
+            return 0;
+        }
+        g_bDatabaseOpen = 1;
+    }
+
+    CAreaList list;
+    CAreaListOwner areas(list);  // the areas are deleted on every return path
+    CMemoryBlock picture;
+    {
+        CFile shgFile;
+        std::string strCause;
+        if (!shgFile.Open(strShg, CFile::modeReadShareDenyWrite, &strCause)) {
+            SetReason(pstrReason, "cannot open '" + strShg + "': " + strCause);
+            return 0;
+        }
+        if (!HasShgExtension(strShg)) {
+            SetReason(pstrReason, "'" + strShg + "' does not end in .SHG or .shg");
+            return 0;
+        }
+        try {
+            std::string strReadReason;
+            picture = ReadSHGFile(shgFile, list, &strReadReason);
+            shgFile.Close();
+            if (!picture) {
+                SetReason(pstrReason, "cannot read '" + strShg + "': " + strReadReason);
+                return 0;
+            }
+        } catch (const CFileException& error) {
+            shgFile.Abort();
+            SetReason(pstrReason, std::string("cannot read the SHG file: ") + error.what());
+            return 0;
+        } catch (const CMemoryException&) {
+            SetReason(pstrReason, "out of memory while reading '" + strShg + "'");
+            return 0;
+        } catch (const std::bad_alloc&) {
+            SetReason(pstrReason, "out of memory while reading '" + strShg + "'");
+            return 0;
+        }
+    }
+
+    try {
+        return PublishPicture(strShg, nSourceKey, picture, list, pstrReason);
+    } catch (const CEngineException& error) {
+        // A missing field or index: the operation fails and the user learns
+        // why, as when the session cannot be opened.
+        ReportDatabaseError(error);
+        SetReason(pstrReason, "project database error: " + error.GetDescription());
+        return 0;
+    }
 }
 
 }  // namespace vd

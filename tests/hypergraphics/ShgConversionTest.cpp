@@ -1,0 +1,209 @@
+// The hypergraphic conversion from end to end: session, SHG reading, the
+// source's records, link resolution, the GIF and the image map in the
+// folders the project database assigns.
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "frame/ModuleEntry.h"
+#include "hypergraphics/ShgConversion.h"
+#include "projectdb/Engine.h"
+#include "tests/hypergraphics/HypergraphicsTestSupport.h"
+#include "tests/projectdb/ProjectDbTestSupport.h"
+#include "vellumdesk.h"
+
+namespace vd {
+namespace {
+
+using test::CShgSpec;
+using test::FilesBelow;
+using test::ReadBytes;
+
+class ShgConversion : public test::CPublicationTest {
+  protected:
+    int Convert(const std::string& strDb, const std::string& strShg, std::int32_t nKey = 7) {
+        m_strReason.clear();
+        return bConvertSHGToGIFMAP(strDb, strShg, nKey, &m_strReason);
+    }
+    std::string m_strReason;
+};
+
+TEST_F(ShgConversion, WritesTheExpectedGifAndMapByteForByte) {
+    const std::string strDb = MakeDatabase("project.db");
+    const std::string strShg = WriteShg("plan.shg", test::PlanPicture());
+    ASSERT_EQ(Convert(strDb, strShg), 1) << m_strReason;
+    EXPECT_EQ(g_bDatabaseOpen, 1);
+    EXPECT_EQ(FilesBelow(m_out.Path()),
+              (std::vector<std::string>{"images/", "images/plan.gif", "maps/", "maps/plan.map"}));
+    EXPECT_EQ(ReadBytes(m_out.Path() / "images" / "plan.gif"),
+              ReadBytes(test::ExpectedDataDir() / "plan.gif"));
+    EXPECT_EQ(ReadBytes(m_out.Path() / "maps" / "plan.map"),
+              ReadBytes(test::ExpectedDataDir() / "plan.map"));
+
+    // Again: the outputs are replaced by the same bytes.
+    ASSERT_EQ(Convert(strDb, strShg), 1) << m_strReason;
+    EXPECT_EQ(ReadBytes(m_out.Path() / "maps" / "plan.map"),
+              ReadBytes(test::ExpectedDataDir() / "plan.map"));
+}
+
+TEST_F(ShgConversion, TheFirstDatabaseOpenedStaysInUse) {
+    const std::string strFirst = MakeDatabase("first.db");
+    test::CTempDir otherOut;
+    const std::string strSecond = m_work.File("second.db");
+    ASSERT_TRUE(CreateProjectDatabase(strSecond, {test::PublicationRows(otherOut.Prefix())}));
+    // The session opens before the SHG file is looked at.
+    EXPECT_EQ(Convert(strFirst, m_work.File("missing.shg")), 0);
+    EXPECT_EQ(g_bDatabaseOpen, 1);
+    const std::string strShg = WriteShg("plan.SHG", test::PlanPicture());
+    ASSERT_EQ(Convert(strSecond, strShg), 1) << m_strReason;
+    EXPECT_TRUE(std::filesystem::exists(m_out.Path() / "images" / "plan.gif"));
+    EXPECT_TRUE(FilesBelow(otherOut.Path()).empty());
+    // A database path that does not even exist is ignored as well.
+    EXPECT_EQ(Convert(m_work.File("none.db"), strShg), 1) << m_strReason;
+}
+
+TEST_F(ShgConversion, OnlyTheTwoSpellingsOfTheExtensionAreConverted) {
+    const std::string strDb = MakeDatabase("project.db");
+    const auto bytes = test::BuildShg(test::PlanPicture());
+    for (const char* pszName : {"plan.Shg", "plan.sHG", "plan.shg.bak", "plan.gif"}) {
+        test::WriteBytes(m_work.File(pszName), bytes);
+        EXPECT_EQ(Convert(strDb, m_work.File(pszName)), 0) << pszName;
+        EXPECT_NE(m_strReason.find(".SHG or .shg"), std::string::npos) << m_strReason;
+    }
+    EXPECT_TRUE(FilesBelow(m_out.Path()).empty());
+}
+
+TEST_F(ShgConversion, TheGifIsNamedAfterTheLastPartOfTheShgPath) {
+    const std::string strDb = MakeDatabase("project.db");
+    const auto bytes = test::BuildShg(test::PlanPicture());
+    // Folder names with dots, and on this platform a backslash inside a name
+    // separates as well.
+    std::filesystem::create_directories(m_work.Path() / "pics.v2" / "a.b");
+    test::WriteBytes(m_work.Path() / "pics.v2" / "a.b" / "Map1.SHG", bytes);
+    ASSERT_EQ(Convert(strDb, m_work.File("pics.v2/a.b/Map1.SHG")), 1) << m_strReason;
+    EXPECT_TRUE(std::filesystem::exists(m_out.Path() / "images" / "Map1.gif"));
+    EXPECT_TRUE(std::filesystem::exists(m_out.Path() / "maps" / "Map1.map"));
+#ifndef _WIN32
+    test::WriteBytes(m_work.Path() / "old\\Back.shg", bytes);
+    ASSERT_EQ(Convert(strDb, m_work.File("old\\Back.shg")), 1) << m_strReason;
+    EXPECT_TRUE(std::filesystem::exists(m_out.Path() / "images" / "Back.gif"));
+#endif
+    // A path without any separator: the whole path names the GIF.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_work.Path() / "pics.v2" / "a.b");
+    const int nResult = Convert(strDb, "Map1.SHG");
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(nResult, 1) << m_strReason;
+}
+
+TEST_F(ShgConversion, MissingRecordsFailBeforeAnythingIsWritten) {
+    const std::string strDb = MakeDatabase("project.db");
+    const std::string strShg = WriteShg("plan.shg", test::PlanPicture());
+    EXPECT_EQ(Convert(strDb, strShg, 12345), 0);
+    EXPECT_NE(m_strReason.find("Sources has no record 12345"), std::string::npos) << m_strReason;
+    EXPECT_EQ(Convert(strDb, strShg, 8), 0);  // SourcesStammIdx 99 does not exist
+    EXPECT_NE(m_strReason.find("SourcesStamm has no record 99"), std::string::npos) << m_strReason;
+    EXPECT_TRUE(FilesBelow(m_out.Path()).empty());
+
+    // Unreadable SHG files write nothing either.
+    test::WriteText(m_work.File("short.shg"), "lp");
+    EXPECT_EQ(Convert(strDb, m_work.File("short.shg")), 0);
+    std::filesystem::create_directory(m_work.Path() / "folder.shg");
+    EXPECT_EQ(Convert(strDb, m_work.File("folder.shg")), 0);
+    EXPECT_TRUE(FilesBelow(m_out.Path()).empty());
+}
+
+TEST_F(ShgConversion, APictureWithoutHotspotsGivesAnEmptyMap) {
+    const std::string strDb = MakeDatabase("project.db");
+    CShgSpec spec = test::PlanPicture();
+    spec.hotspots.clear();
+    const std::string strShg = WriteShg("bare.shg", spec);
+    ASSERT_EQ(Convert(strDb, strShg), 1) << m_strReason;
+    const auto map = ReadBytes(m_out.Path() / "maps" / "bare.map");
+    EXPECT_EQ(std::string(map.begin(), map.end()), "<MAP NAME=\"bare.map\">\r\n</MAP>\r\n");
+    // The picture is the same as with hotspots.
+    EXPECT_EQ(ReadBytes(m_out.Path() / "images" / "bare.gif"),
+              ReadBytes(test::ExpectedDataDir() / "plan.gif"));
+}
+
+TEST_F(ShgConversion, OutputsThatCannotBeCreatedFailTheConversion) {
+    const std::string strDb = MakeDatabase("project.db");
+    const std::string strShg = WriteShg("plan.shg", test::PlanPicture());
+    // The map's place is taken by a folder: the GIF is written and stays.
+    std::filesystem::create_directories(m_out.Path() / "maps" / "plan.map");
+    EXPECT_EQ(Convert(strDb, strShg), 0);
+    EXPECT_NE(m_strReason.find("plan.map"), std::string::npos) << m_strReason;
+    EXPECT_EQ(ReadBytes(m_out.Path() / "images" / "plan.gif"),
+              ReadBytes(test::ExpectedDataDir() / "plan.gif"));
+    // The GIF's place is taken by a folder: nothing more is written.
+    std::filesystem::create_directories(m_out.Path() / "images" / "other.gif");
+    const std::string strOther = WriteShg("other.shg", test::PlanPicture());
+    EXPECT_EQ(Convert(strDb, strOther), 0);
+    EXPECT_FALSE(std::filesystem::exists(m_out.Path() / "maps" / "other.map"));
+}
+
+TEST_F(ShgConversion, AMissingTableFailsAndTheNextCallOpensAgain) {
+    const std::string strBroken = MakeDatabase("broken.db", "DROP TABLE CompileStamm;");
+    const std::string strShg = WriteShg("plan.shg", test::PlanPicture());
+    for (int nAttempt = 0; nAttempt < 2; ++nAttempt) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Convert(strBroken, strShg), 0);
+        const std::string strErr = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(strErr.rfind("Vellumdesk: ", 0), 0u) << strErr;
+        EXPECT_NE(strErr.find("CompileStamm"), std::string::npos) << strErr;
+        EXPECT_EQ(strErr.find('\n'), strErr.size() - 1) << strErr;
+        EXPECT_EQ(g_bDatabaseOpen, 0);
+        EXPECT_FALSE(g_pDatabase || g_pHeadLines || g_pSources);
+    }
+    EXPECT_EQ(Convert(MakeDatabase("good.db"), strShg), 1) << m_strReason;
+    EXPECT_EQ(g_bDatabaseOpen, 1);
+}
+
+TEST_F(ShgConversion, EngineErrorsAfterTheOpeningAnswerZeroAndAreShown) {
+    const std::string strShg = WriteShg("plan.shg", test::PlanPicture());
+    struct Case {
+        const char* pszSql;
+        const char* pszNamed;
+    };
+    const Case cases[] = {
+        {"DROP INDEX Sources_IDX;", "Sources_IDX"},
+        {"ALTER TABLE Sources RENAME COLUMN SourcesStammIdx TO Master;", "SourcesStammIdx"},
+        {"DROP INDEX HeadLines_IDXNAME;", "HeadLines_IDXNAME"},
+        {"ALTER TABLE DirectoryList DROP COLUMN FileMask;", "FileMask"},
+        {"UPDATE CompileStamm SET Extension = NULL;", "Extension"},
+    };
+    int nCase = 0;
+    for (const Case& c : cases) {
+        Reset();
+        const std::string strDb = m_work.File("case" + std::to_string(nCase++) + ".db");
+        test::CTempDir out;
+        std::string strSql = std::string(kProjectSchemaSql) + test::PublicationRows(out.Prefix());
+        // NOT NULL is dropped from the copy so that a NULL can be stored.
+        const std::string strFrom = "Extension TEXT    NOT NULL";
+        strSql.replace(strSql.find(strFrom), strFrom.size(), "Extension TEXT");
+        test::BuildDatabase(strDb, strSql + c.pszSql);
+        testing::internal::CaptureStderr();
+        // Through the exported operation: only 0 crosses the boundary.
+        EXPECT_EQ(::bConvertSHGToGIFMAP(strDb.c_str(), strShg.c_str(), 7), 0) << c.pszSql;
+        const std::string strErr = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(strErr.rfind("Vellumdesk: ", 0), 0u) << strErr;
+        EXPECT_NE(strErr.find(c.pszNamed), std::string::npos) << strErr;
+        EXPECT_EQ(strErr.find('\n'), strErr.size() - 1) << strErr;
+    }
+}
+
+TEST_F(ShgConversion, UnloadClosesTheSession) {
+    const std::string strDb = MakeDatabase("project.db");
+    ASSERT_EQ(Convert(strDb, WriteShg("plan.shg", test::PlanPicture())), 1) << m_strReason;
+    ASSERT_TRUE(g_pDatabase && g_pCompileStamm);
+    UnloadModule();
+    EXPECT_FALSE(g_pDatabase || g_pHeadLines || g_pSources || g_pSourcesStamm || g_pDirectoryList ||
+                 g_pCompileStamm);
+    // The database file is closed: it can be removed and replaced.
+    std::filesystem::remove(strDb);
+    EXPECT_FALSE(std::filesystem::exists(strDb));
+}
+
+}  // namespace
+}  // namespace vd
