@@ -1,15 +1,64 @@
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
 #include "cli/Command.h"
+#include "cli/DbConvert.h"
+#include "projectdb/Engine.h"
+#include "projectdb/ProjectCheck.h"
+#include "projectdb/ProjectSchema.h"
 
 namespace vd::cli {
 
-static int Run(const std::vector<std::string>& /*args*/) { return Fail("db: not available yet"); }
+extern const CCommand kDbCommand;
+
+static int RunInit(const std::vector<std::string>& args) {
+    if (args.empty()) return UsageError(kDbCommand, "db init needs FILE");
+    std::vector<std::string> sqlTexts;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::ifstream in(args[i], std::ios::binary);
+        if (!in) return Fail("db init: cannot read the SQL file '" + args[i] + "'");
+        sqlTexts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) return Fail("db init: cannot read the SQL file '" + args[i] + "'");
+    }
+    std::string strReason;
+    if (!CreateProjectDatabase(args[0], sqlTexts, &strReason)) return Fail("db init: " + strReason);
+    return kExitSuccess;
+}
+
+static int RunCheck(const std::vector<std::string>& args) {
+    if (args.size() != 1) return UsageError(kDbCommand, "db check needs exactly one FILE");
+    const CCheckResult result = CheckProjectDatabase(args[0]);
+    ShutdownEngine();
+    for (const std::string& strLine : result.lines) std::printf("%s\n", strLine.c_str());
+    if (result.nProblems > 0) {
+        return Fail("db check: " + std::to_string(result.nProblems) +
+                    (result.nProblems == 1 ? " problem" : " problems") + " in '" + args[0] + "'");
+    }
+    std::printf("'%s' holds everything the library reads.\n", args[0].c_str());
+    return kExitSuccess;
+}
+
+static int Run(const std::vector<std::string>& args) {
+    if (args.empty()) return UsageError(kDbCommand, "expected init, check or convert");
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "init") return RunInit(rest);
+    if (args[0] == "check") return RunCheck(rest);
+    if (args[0] == "convert") return RunDbConvert(rest);
+    return UsageError(kDbCommand, "unknown db command '" + args[0] + "'");
+}
 
 const CCommand kDbCommand = {
     "db",
-    "create or check a project database",
-    "vellumdesk db init|check FILE",
-    "init FILE creates an empty project database; check FILE reports what the library would "
-    "miss.\n",
+    "create, check or convert a project database",
+    "vellumdesk db init FILE [SQL...] | db check FILE | db convert SOURCE OUT",
+    "init FILE [SQL...]  creates the project database FILE (SQLite) with the\n"
+    "                    tables and indexes the library reads, then runs each SQL\n"
+    "                    file on it (rows of a project). FILE must not exist.\n"
+    "check FILE          reports each table, index and field the library would\n"
+    "                    miss or could not read (every record is read); exit\n"
+    "                    status 1 when there is any.\n"
+    "convert SOURCE OUT  copies a project database into a new SQLite file.\n",
     Run,
 };
 
