@@ -18,6 +18,9 @@ set(VD_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH
 add_link_options(-static -static-libgcc -static-libstdc++)
 # <windows.h> without the min/max macros that collide with std::min/std::max.
 add_compile_definitions(NOMINMAX _WIN32_WINNT=0x0601)
+# GCC 12 reports impossible overlapping copies inside the MinGW libstdc++'s
+# inlined std::string code at -O3 (-Wrestrict, a known false positive).
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>)
 
 # SQLite: Debian has no MinGW build of it, so the module compiles SQLite's
 # amalgamation in. It is fetched at configure time from an npm package that
