@@ -7,4 +7,7 @@ OUT=${2:-out}
 HERE="$(cd "$(dirname "$0")" && pwd)"
 TOOL="$BUILD/vellumdesk"
 mkdir -p "$OUT"
-echo "(sample steps are added as the operations land)"
+OUT="$(cd "$OUT" && pwd)"
+"$TOOL" contents "$HERE/sample/contents.txt" "$OUT/"
+"$TOOL" categories "$HERE/sample/categories.txt" "$OUT/"
+"$HERE/sample/publish-pictures.sh" "$TOOL" "$OUT"

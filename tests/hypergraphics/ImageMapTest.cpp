@@ -1,7 +1,5 @@
 // The image-map writer: the exact text, the file's name and place, and what
 // happens to the GIF file when the map cannot be created or written.
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 

@@ -1,8 +1,6 @@
 // The hypergraphic conversion from end to end: session, SHG reading, the
 // source's records, link resolution, the GIF and the image map in the
 // folders the project database assigns.
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 

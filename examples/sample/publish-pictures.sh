@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Publishes the sample's hypergraphics and logo with the vellumdesk tool and
+# writes OUT/index.html, a page that shows each picture with its image map
+# (click the hotspots), plus a small page for every link target.
+#   publish-pictures.sh TOOL OUT
+set -euo pipefail
+TOOL=$1
+OUT=$2
+HERE="$(cd "$(dirname "$0")" && pwd)"
+
+mkdir -p "$OUT"
+OUT_ABS="$(cd "$OUT" && pwd)"
+case "$OUT_ABS" in
+    *"'"*) echo "publish-pictures: the output folder must not contain a quote" >&2; exit 1 ;;
+esac
+
+# The project database, with the output folder as the destination root.
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+SQL="$(<"$HERE/project.sql")"
+printf '%s\n' "${SQL//@OUT@/$OUT_ABS/}" > "$WORK/project.sql"
+"$TOOL" db init "$WORK/project.db" "$WORK/project.sql"
+"$TOOL" db check "$WORK/project.db" > "$WORK/check.txt"
+
+# Source key, SHG file, caption.
+PICTURES=(
+    "1|mainwindow.shg|The main window"
+    "2|reconcile.shg|Reconciling a bank statement"
+    "3|setup.shg|Setting up Ledgerline"
+)
+for entry in "${PICTURES[@]}"; do
+    IFS='|' read -r key file _ <<< "$entry"
+    "$TOOL" shg "$WORK/project.db" "$HERE/$file" "$key"
+done
+"$TOOL" bmp2gif "$HERE/logo.bmp" "$OUT_ABS/images/"
+
+# Heading names by page file name, from the project's rows: group 10 pages
+# are topics ("t"), group 11 pages pop-ups ("p").
+declare -A TITLES
+while IFS='|' read -r group name number; do
+    printf -v page '%s%05d.html' "$([ "$group" = 11 ] && echo p || echo t)" "$number"
+    TITLES[$page]=$name
+done < <(sed -n "s/.*VALUES (\(1[01]\), [0-9]*, '\(.*\)', \([0-9]*\), [0-9]*);/\1|\2|\3/p" \
+    "$HERE/project.sql" | sed "s/''/'/g")
+
+html_escape() {
+    local s=$1
+    s=${s//&/&amp;}
+    s=${s//</&lt;}
+    s=${s//>/&gt;}
+    printf '%s' "$s"
+}
+
+# A page for every link target of the maps (the start page is index.html).
+for map in "$OUT_ABS"/maps/*.map; do
+    grep -o 'HREF=[^>]*' "$map" | cut -d= -f2-
+done | sort -u | while read -r target; do
+    [ -z "$target" ] || [ "$target" = index.html ] && continue
+    case "$target" in
+        */* | .*) continue ;;
+    esac
+    title=${TITLES[$target]:-}
+    if [ -z "$title" ]; then
+        case "$target" in
+            00000.*) title="Topic not found" ;;
+            *) title="Macro hotspot ($target)" ;;
+        esac
+    fi
+    cat > "$OUT_ABS/$target" <<EOF
+<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>$(html_escape "$title")</title></head>
+<body><h1>$(html_escape "$title")</h1>
+<p>The page <code>$(html_escape "$target")</code> of the publication.</p>
+<p><a href="index.html">Back to the pictures</a></p></body></html>
+EOF
+done
+
+{
+    cat <<'EOF'
+<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>Ledgerline help: hypergraphics</title>
+<style>body{font-family:sans-serif;margin:2em} img{border:1px solid #888;image-rendering:pixelated}</style>
+</head><body>
+<h1>Ledgerline help: hypergraphics</h1>
+<p>Each picture below is a GIF written from an SHG hypergraphic, with the image map
+written beside it. Click the hotspots: buttons and menus jump to topics, some areas
+open pop-up pages, and some hotspots are invisible.</p>
+<p><img src="images/logo.gif" alt="Ledgerline logo"></p>
+EOF
+    for entry in "${PICTURES[@]}"; do
+        IFS='|' read -r key file caption <<< "$entry"
+        stem=${file%.*}
+        echo "<h2>$(html_escape "$caption")</h2>"
+        echo "<p><img src=\"images/$stem.gif\" usemap=\"#$stem.map\" alt=\"$(html_escape "$caption")\"></p>"
+        cat "$OUT_ABS/maps/$stem.map"
+    done
+    echo "</body></html>"
+} > "$OUT_ABS/index.html"
+echo "Pictures published; open $OUT_ABS/index.html"
