@@ -17,6 +17,10 @@ namespace {
 
 enum class EFileKind { unknown, contents, categories };
 
+// Far more than any publication's navigation file holds; a bound for files
+// such as devices that never end.
+constexpr std::size_t kMaxDumpSize = std::size_t{256} << 20;
+
 std::string Lower(std::string strText) {
     for (char& c : strText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return strText;
@@ -92,6 +96,11 @@ bool ReadWholeFile(const std::string& strPath, std::vector<std::uint8_t>& bytes,
     for (;;) {
         errno = 0;
         const std::size_t nRead = std::fread(buffer, 1, sizeof buffer, pFile.get());
+        if (nRead > kMaxDumpSize - bytes.size()) {
+            *pstrCause = "larger than " + std::to_string(kMaxDumpSize >> 20) +
+                         " MiB, too large for a navigation file";
+            return false;
+        }
         bytes.insert(bytes.end(), buffer, buffer + nRead);
         if (nRead < sizeof buffer) break;
     }
