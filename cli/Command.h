@@ -24,6 +24,7 @@ extern const CCommand kContentsCommand;
 extern const CCommand kCategoriesCommand;
 extern const CCommand kBmp2GifCommand;
 extern const CCommand kShgCommand;
+extern const CCommand kShgInfoCommand;
 extern const CCommand kDumpCommand;
 extern const CCommand kDbCommand;
 

@@ -9,8 +9,8 @@
 namespace vd::cli {
 
 static const CCommand* const kCommands[] = {
-    &kContentsCommand, &kCategoriesCommand, &kBmp2GifCommand,
-    &kShgCommand,      &kDumpCommand,       &kDbCommand,
+    &kContentsCommand, &kCategoriesCommand, &kBmp2GifCommand, &kShgCommand,
+    &kShgInfoCommand,  &kDumpCommand,       &kDbCommand,
 };
 
 int Fail(const std::string& strMessage) {

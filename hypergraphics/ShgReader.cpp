@@ -188,11 +188,13 @@ bool ReadHeader(CFile& file, CShgPictureHeader& header, std::string* pstrReason)
     if (header.nPacking > kPackingLz77RunLength) {
         return Refuse(pstrReason, Format("unknown packing method %u", unsigned{header.nPacking}));
     }
-    if (header.nPlanes != 1 ||
-        (header.nBitCount != 1 && header.nBitCount != 4 && header.nBitCount != 8)) {
-        return Refuse(pstrReason, Format("%u planes of %u bits per pixel are not supported "
-                                         "(only one plane of 1, 4 or 8 bits)",
-                                         unsigned{header.nPlanes}, unsigned{header.nBitCount}));
+    if (header.nPlanes != 1) {
+        return Refuse(pstrReason, Format("pictures of %u planes are not supported (only one plane)",
+                                         unsigned{header.nPlanes}));
+    }
+    if (header.nBitCount != 1 && header.nBitCount != 4 && header.nBitCount != 8) {
+        return Refuse(pstrReason, Format("%u bits per pixel are not supported (only 1, 4 or 8)",
+                                         unsigned{header.nBitCount}));
     }
     const std::uint32_t nMaxColours = 1u << header.nBitCount;
     header.nColourCount = header.nColoursUsed == 0 ? nMaxColours : header.nColoursUsed;

@@ -1,0 +1,114 @@
+// The tool's shg-info command, run as a user would.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/TestSupport.h"
+#include "tests/shgfile/ShgBuilder.h"
+
+namespace vd::test {
+namespace {
+
+struct CToolRun {
+    int nExit = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+// The text in single quotes for the shell (built with appends, which keep
+// GCC 12's -Wrestrict quiet).
+std::string Quote(const std::string& strText) {
+    std::string strQuoted;
+    strQuoted += '\'';
+    strQuoted += strText;
+    strQuoted += '\'';
+    return strQuoted;
+}
+
+std::string Slurp(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ShgInfoToolTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(std::string(VD_BINARY_DIR) + "/vellumdesk")) {
+            GTEST_SKIP() << "the vellumdesk tool was not built";
+        }
+    }
+
+    // Runs "vellumdesk shg-info ARGS" (ARGS already quoted for the shell).
+    CToolRun ShgInfo(const std::string& strArgs) {
+        const std::string strOut = m_dir.File("stdout.txt");
+        const std::string strErr = m_dir.File("stderr.txt");
+        std::string strCommand = Quote(std::string(VD_BINARY_DIR) + "/vellumdesk");
+        strCommand += " shg-info ";
+        strCommand += strArgs;
+        strCommand += " >";
+        strCommand += Quote(strOut);
+        strCommand += " 2>";
+        strCommand += Quote(strErr);
+        const int nStatus = std::system(strCommand.c_str());
+        CToolRun run;
+        run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+        run.strOut = Slurp(strOut);
+        run.strErr = Slurp(strErr);
+        return run;
+    }
+
+    CTempDir m_dir;
+};
+
+TEST_F(ShgInfoToolTest, PrintsThePictureAndOneLinePerHotspot) {
+    CShgSpec spec;
+    spec.nPacking = 2;
+    spec.nBitCount = 4;
+    spec.nWidth = 30;
+    spec.nHeight = 20;
+    spec.nColoursUsed = 5;
+    spec.colourTable.assign(20, 0x40);
+    spec.pixels.assign(RowBytes(30, 4) * 20, 0x12);
+    spec.hotspots = {{0xE6, 1, 2, 3, 4, "!Pop \"up\"", "popup"},
+                     {0xE3, 10, 0, 20, 5, "!Jump", "topic"},
+                     {0xC8, 0, 10, 30, 10, "Mac\tro", "Exec(1)"}};
+    const std::string strPath = m_dir.File("picture.shg");
+    WriteBytes(strPath, BuildShg(spec));
+
+    const CToolRun run = ShgInfo(Quote(strPath));
+    EXPECT_EQ(run.nExit, 0) << run.strErr;
+    EXPECT_EQ(run.strOut,
+              "picture: 30 x 20 pixels, 4 bits per pixel, 5 colours, packing 2 (LZ77)\n"
+              "hotspots: 3\n"
+              "popup invisible 1,2,4,6 name \"!Pop \\\"up\\\"\" target \"popup\"\n"
+              "jump visible 10,0,30,5 name \"!Jump\" target \"topic\"\n"
+              "macro visible 0,10,30,20 name \"Mac\\x09ro\" target \"Exec(1)\"\n");
+    EXPECT_EQ(run.strErr, "");
+}
+
+TEST_F(ShgInfoToolTest, ReportsWhyAFileCannotBeReadAndMisuse) {
+    const std::string strPath = m_dir.File("bad.shg");
+    WriteText(strPath, "lq not a picture");
+    CToolRun run = ShgInfo(Quote(strPath));
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_EQ(run.strOut, "");
+    EXPECT_NE(run.strErr.find("vellumdesk: shg-info: "), std::string::npos) << run.strErr;
+    EXPECT_NE(run.strErr.find("not an SHG file"), std::string::npos) << run.strErr;
+
+    run = ShgInfo(Quote(m_dir.File("missing.shg")));
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_NE(run.strErr.find("cannot open"), std::string::npos) << run.strErr;
+
+    EXPECT_EQ(ShgInfo("").nExit, 2);
+    EXPECT_EQ(ShgInfo("a b").nExit, 2);
+}
+
+}  // namespace
+}  // namespace vd::test
