@@ -108,6 +108,10 @@ std::uint16_t SizeOf(const CColumnSpec& column) {
             return 510;
         case kMemo:
             return 0;
+        case 0x05:  // Currency
+        case 0x07:  // Double
+        case 0x08:  // Date/Time
+            return 8;
         default:
             return 4;
     }

@@ -136,13 +136,20 @@ TEST_F(BuiltDatabase, CompressedTextAndEveryFormOfMemoReadBack) {
     EXPECT_EQ(pRs->GetText("Chained"), "ab");
 }
 
+// "n" followed by the number.
+std::string NameOf(int n) {
+    std::string strName = std::to_string(n);
+    strName.insert(strName.begin(), 'n');
+    return strName;
+}
+
 CTableSpec NumberedTable(int nRows) {
     CTableSpec table;
     table.strName = "Numbers";
     table.columns = {{"Id", kLong}, {"Name", kText}};
     table.indexes = {{"IDX", {"Id"}}, {"IDXNAME", {"Name"}}};
     for (int i = 1; i <= nRows; ++i) {
-        table.rows.push_back(CRowSpec{{std::int32_t{i}, "n" + std::to_string(i)}});
+        table.rows.push_back(CRowSpec{{std::int32_t{i}, NameOf(i)}});
     }
     return table;
 }
@@ -244,7 +251,7 @@ TEST_F(BuiltDatabase, LargeTablesWithMapPagesLoadWholeAndSeekEveryKey) {
     EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
     for (std::int32_t i = 1; i <= 3000; ++i) {
         ASSERT_TRUE(pRs->Seek({i}));
-        ASSERT_EQ(pRs->GetText("Name"), "n" + std::to_string(i));
+        ASSERT_EQ(pRs->GetText("Name"), NameOf(i));
     }
     pRs->SetIndex("IDXNAME");
     ASSERT_TRUE(pRs->Seek({"N2999"}));

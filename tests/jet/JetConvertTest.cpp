@@ -1,0 +1,351 @@
+// "vellumdesk db convert" and "db check" on Jet files, run as a user would,
+// and a whole hypergraphic conversion through a Jet project database
+// compared with the same conversion through its SQLite twin.
+#include <sys/wait.h>
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hypergraphics/ShgConversion.h"
+#include "projectdb/Engine.h"
+#include "tests/hypergraphics/HypergraphicsTestSupport.h"
+#include "tests/jet/JetBuilder.h"
+#include "tests/projectdb/ProjectDbTestSupport.h"
+
+namespace vd {
+namespace {
+
+using test::CTempDir;
+
+std::string Fixture(const char* pszName) {
+    return (test::TestDataDir() / "mdb" / pszName).string();
+}
+
+std::string Slurp(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct CRun {
+    int nExit = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+// The rows of every table of an SQLite file in rowid order, one line each.
+std::string DumpSqlite(const std::string& strPath) {
+    sqlite3* pDb = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(strPath.c_str(), &pDb, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    std::string text;
+    for (const char* pszTable :
+         {"Sources", "SourcesStamm", "DirectoryList", "CompileStamm", "HeadLines"}) {
+        sqlite3_stmt* pStmt = nullptr;
+        const std::string strSql = std::string("SELECT * FROM ") + pszTable + " ORDER BY rowid";
+        EXPECT_EQ(sqlite3_prepare_v2(pDb, strSql.c_str(), -1, &pStmt, nullptr), SQLITE_OK)
+            << pszTable;
+        while (sqlite3_step(pStmt) == SQLITE_ROW) {
+            text += pszTable;
+            for (int c = 0; c < sqlite3_column_count(pStmt); ++c) {
+                const int nType = sqlite3_column_type(pStmt, c);
+                text.append("|").append(sqlite3_column_name(pStmt, c)).append("=");
+                if (nType == SQLITE_NULL) {
+                    text.append("NULL");
+                } else {
+                    text.append(nType == SQLITE_INTEGER ? "i" : "t")
+                        .append(reinterpret_cast<const char*>(sqlite3_column_text(pStmt, c)));
+                }
+            }
+            text += "\n";
+        }
+        sqlite3_finalize(pStmt);
+    }
+    sqlite3_close(pDb);
+    return text;
+}
+
+std::string IndexSql(const std::string& strPath) {
+    sqlite3* pDb = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(strPath.c_str(), &pDb, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* pStmt = nullptr;
+    EXPECT_EQ(
+        sqlite3_prepare_v2(pDb, "SELECT sql FROM sqlite_master WHERE type='index' ORDER BY name",
+                           -1, &pStmt, nullptr),
+        SQLITE_OK);
+    std::string text;
+    while (sqlite3_step(pStmt) == SQLITE_ROW) {
+        text += reinterpret_cast<const char*>(sqlite3_column_text(pStmt, 0));
+        text += "\n";
+    }
+    sqlite3_finalize(pStmt);
+    sqlite3_close(pDb);
+    return text;
+}
+
+class JetTool : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(std::string(VD_BINARY_DIR) + "/vellumdesk")) {
+            GTEST_SKIP() << "the vellumdesk tool was not built";
+        }
+    }
+    CRun Tool(const std::vector<std::string>& args) {
+        std::string strCommand = "'";
+        strCommand.append(VD_BINARY_DIR).append("/vellumdesk'");
+        for (const std::string& arg : args) strCommand.append(" '").append(arg).append("'");
+        strCommand.append(" >'").append(m_dir.File("out.txt")).append("'");
+        strCommand.append(" 2>'").append(m_dir.File("err.txt")).append("'");
+        const int nStatus = std::system(strCommand.c_str());
+        CRun run;
+        run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+        run.strOut = Slurp(m_dir.File("out.txt"));
+        run.strErr = Slurp(m_dir.File("err.txt"));
+        return run;
+    }
+
+    CTempDir m_dir;
+};
+
+TEST_F(JetTool, ConvertWritesTheSqliteTwinOfTheSample) {
+    VD_REQUIRE_TESTDATA("mdb/sample-project.sql");
+    const std::string strOut = m_dir.File("converted.sqlite");
+    const CRun run = Tool({"db", "convert", Fixture("sample-project.mdb"), strOut});
+    ASSERT_EQ(run.nExit, 0) << run.strErr;
+    EXPECT_EQ(run.strErr, "");
+    EXPECT_NE(run.strOut.find("HeadLines: 34 rows"), std::string::npos) << run.strOut;
+    EXPECT_NE(run.strOut.find("CompileStamm: 1 row\n"), std::string::npos) << run.strOut;
+
+    const std::string strTwin = m_dir.File("twin.sqlite");
+    test::BuildDatabase(strTwin, test::SampleProjectSql());
+    EXPECT_EQ(DumpSqlite(strOut), DumpSqlite(strTwin));
+    EXPECT_EQ(IndexSql(strOut),
+              "CREATE INDEX \"CompileStamm_IDX\" ON \"CompileStamm\"(\"Idx\")\n"
+              "CREATE INDEX \"DirectoryList_IDXDESTINATIONIDX\" ON "
+              "\"DirectoryList\"(\"Idx\", \"DestinationIdx\")\n"
+              "CREATE INDEX \"HeadLines_IDX\" ON \"HeadLines\"(\"Idx\", \"Position\")\n"
+              "CREATE INDEX \"HeadLines_IDXNAME\" ON \"HeadLines\"(\"Idx\", \"Name\" COLLATE "
+              "NOCASE)\n"
+              "CREATE INDEX \"SourcesStamm_IDX\" ON \"SourcesStamm\"(\"Idx\")\n"
+              "CREATE INDEX \"Sources_IDX\" ON \"Sources\"(\"Idx\")\n");
+
+    // The library reads it like its twin, and db check finds nothing amiss.
+    const CRun check = Tool({"db", "check", strOut});
+    EXPECT_EQ(check.nExit, 0) << check.strOut << check.strErr;
+}
+
+TEST_F(JetTool, ConvertKeepsEveryNamedIndexOfTheSource) {
+    VD_REQUIRE_TESTDATA("mdb/shared-index.mdb");
+    const std::string strOut = m_dir.File("shared.sqlite");
+    const CRun run = Tool({"db", "convert", Fixture("shared-index.mdb"), strOut});
+    ASSERT_EQ(run.nExit, 0) << run.strErr;
+    EXPECT_NE(
+        IndexSql(strOut).find("\"HeadLines_IDXGROUP\" ON \"HeadLines\"(\"Idx\", \"Position\")"),
+        std::string::npos)
+        << IndexSql(strOut);
+}
+
+TEST_F(JetTool, ConvertRefusesWhatItCannotWriteFaithfully) {
+    VD_REQUIRE_TESTDATA("mdb/missing-table.mdb");
+    // An existing output is left alone.
+    const std::string strExisting = m_dir.File("existing.sqlite");
+    test::WriteText(strExisting, "keep me");
+    CRun run = Tool({"db", "convert", Fixture("sample-project.mdb"), strExisting});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_NE(run.strErr.find("already exists"), std::string::npos) << run.strErr;
+    EXPECT_EQ(Slurp(strExisting), "keep me");
+
+    // A missing table: nothing is written.
+    const std::string strOut = m_dir.File("out.sqlite");
+    run = Tool({"db", "convert", Fixture("missing-table.mdb"), strOut});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_NE(run.strErr.find("'CompileStamm'"), std::string::npos) << run.strErr;
+    EXPECT_FALSE(std::filesystem::exists(strOut));
+
+    // An SQLite file as the source, a missing source, a wrong command line.
+    const std::string strTwin = m_dir.File("twin.sqlite");
+    test::BuildDatabase(strTwin, test::SampleProjectSql());
+    run = Tool({"db", "convert", strTwin, strOut});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_NE(run.strErr.find("already an SQLite"), std::string::npos) << run.strErr;
+    run = Tool({"db", "convert", m_dir.File("none.mdb"), strOut});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_NE(run.strErr.find("none.mdb"), std::string::npos) << run.strErr;
+    EXPECT_EQ(Tool({"db", "convert", strTwin}).nExit, 2);
+    EXPECT_FALSE(std::filesystem::exists(strOut));
+}
+
+// The five tables with one row each; fields of other types and NULLs as given.
+std::vector<test::jet::CTableSpec> MinimalProject(bool bNullName) {
+    using test::jet::CCell;
+    using test::jet::Rows;
+    constexpr std::uint8_t kLong = 0x04, kText = 0x0a, kDate = 0x08;
+    std::vector<test::jet::CTableSpec> tables(5);
+    tables[0] = {"Sources",
+                 {{"Idx", kLong},
+                  {"SourcesStammIdx", kLong},
+                  {"MainDocHeadLinesIdx", kLong},
+                  {"CompileStammIdx", kLong},
+                  {"DirectoryListIdx", kLong},
+                  {"Changed", kDate}},
+                 {{"IDX", {"Idx"}}, {"BYDATE", {"Changed"}}},
+                 Rows({{1, 1, 10, 1, 1, 5}})};
+    tables[1] = {"SourcesStamm",
+                 {{"Idx", kLong}, {"DestinationPath", kText}, {"Destination", kLong}},
+                 {{"IDX", {"Idx"}}},
+                 Rows({{1, std::string("out/"), 1}})};
+    tables[2] = {
+        "DirectoryList",
+        {{"Idx", kLong}, {"DestinationIdx", kLong}, {"FileMask", kText}, {"Directory", kText}},
+        {},
+        Rows({{1, 1, std::string("*.gif"), std::string("")}})};
+    tables[3] = {"CompileStamm",
+                 {{"Idx", kLong}, {"Extension", kText}, {"StartPage", kText}},
+                 {{"IDX", {"Idx"}}},
+                 Rows({{1, std::string("htm"), std::string("index.htm")}})};
+    tables[4] = {
+        "HeadLines",
+        {{"Idx", kLong},
+         {"Position", kLong},
+         {"Name", kText},
+         {"Number", kLong},
+         {"Deep", kLong},
+         {"Remark", kText}},
+        {{"IDX", {"Idx", "Position"}}, {"IDXNAME", {"Idx", "Name"}}},
+        Rows({{10, 1, bNullName ? CCell{} : CCell{std::string("Welcome")}, 1, 1, CCell{}}})};
+    return tables;
+}
+
+TEST_F(JetTool, ConvertNotesWhatItLeavesOutOrAddsAndRefusesNulls) {
+    const std::string strSource = m_dir.File("minimal.mdb");
+    test::WriteBytes(strSource, test::jet::BuildJetDatabase(MinimalProject(false)));
+    const std::string strOut = m_dir.File("minimal.sqlite");
+    CRun run = Tool({"db", "convert", strSource, strOut});
+    ASSERT_EQ(run.nExit, 0) << run.strErr;
+    EXPECT_NE(run.strOut.find("left out the field 'Sources.Changed' (Date/Time)"),
+              std::string::npos)
+        << run.strOut;
+    EXPECT_NE(run.strOut.find("left out the index 'Sources.BYDATE'"), std::string::npos);
+    EXPECT_NE(run.strOut.find("added the index 'DirectoryList.IDXDESTINATIONIDX'"),
+              std::string::npos);
+    // An extra text field may be NULL; it stays NULL.
+    EXPECT_NE(DumpSqlite(strOut).find("HeadLines|Idx=i10|Position=i1|Name=tWelcome|Number=i1|"
+                                      "Deep=i1|Remark=NULL\n"),
+              std::string::npos)
+        << DumpSqlite(strOut);
+    EXPECT_EQ(Tool({"db", "check", strOut}).nExit, 0);
+
+    // A NULL where the schema requires a value fails the conversion.
+    const std::string strNull = m_dir.File("null.mdb");
+    test::WriteBytes(strNull, test::jet::BuildJetDatabase(MinimalProject(true)));
+    run = Tool({"db", "convert", strNull, m_dir.File("null.sqlite")});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_NE(run.strErr.find("'HeadLines.Name' is NULL in row 1"), std::string::npos)
+        << run.strErr;
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("null.sqlite")));
+}
+
+TEST_F(JetTool, CheckReadsJetFiles) {
+    VD_REQUIRE_TESTDATA("mdb/missing-table.mdb");
+    CRun run = Tool({"db", "check", Fixture("sample-project.mdb")});
+    EXPECT_EQ(run.nExit, 0) << run.strOut << run.strErr;
+    EXPECT_NE(run.strOut.find("holds everything the library reads"), std::string::npos);
+    run = Tool({"db", "check", Fixture("missing-table.mdb")});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_NE(run.strOut.find("CompileStamm"), std::string::npos) << run.strOut;
+}
+
+// A hypergraphic conversion through the fixture's session. Its destination
+// roots are Windows paths, which on this platform are plain folder names, so
+// each conversion runs in a fresh working folder and the outputs are read
+// from there.
+class JetPublication : public test::CPublicationTest {
+  protected:
+    std::map<std::string, std::string> Publish(const std::string& strDb, std::int32_t nKey) {
+        CTempDir cwd;
+        const std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(cwd.Path());
+        std::string strReason;
+        const int nResult = bConvertSHGToGIFMAP(strDb, m_strShg, nKey, &strReason);
+        std::filesystem::current_path(previous);
+        Reset();
+        EXPECT_EQ(nResult, 1) << strReason;
+        std::map<std::string, std::string> files;
+        for (const std::string& strFile : test::FilesBelow(cwd.Path())) {
+            files[strFile] = strFile.back() == '/' ? "" : Slurp((cwd.Path() / strFile).string());
+        }
+        return files;
+    }
+
+    void MakeShg(const std::vector<test::CShgHotspotSpec>& hotspots) {
+        test::CShgSpec spec = test::PlanPicture();
+        spec.hotspots = hotspots;
+        m_strShg = WriteShg("overview.shg", spec);
+    }
+
+    // The file whose name ends in strSuffix.
+    static std::string FileEndingIn(const std::map<std::string, std::string>& files,
+                                    const std::string& strSuffix) {
+        for (const auto& [strName, strBytes] : files) {
+            if (strName.size() >= strSuffix.size() &&
+                strName.compare(strName.size() - strSuffix.size(), strSuffix.size(), strSuffix) ==
+                    0) {
+                return strBytes;
+            }
+        }
+        ADD_FAILURE() << "no file ending in " << strSuffix;
+        return "";
+    }
+
+    std::string m_strShg;
+};
+
+TEST_F(JetPublication, AConversionThroughTheJetFileMatchesItsSqliteTwin) {
+    VD_REQUIRE_TESTDATA("mdb/sample-project.sql");
+    const std::string strTwin = m_work.File("twin.db");
+    test::BuildDatabase(strTwin, test::SampleProjectSql());
+    MakeShg({{0xE3, 0, 0, 1, 1, "!Installing", "a"},
+             {0xE3, 1, 0, 1, 1, "!Menus", "b"},
+             {0xE2, 2, 0, 1, 1, "!Glossary", "c"},
+             {0xE3, 3, 0, 1, 1, "!toolbar", "d"},
+             {0xE3, 4, 0, 1, 1, "!Replace", "e"},
+             {0xE3, 0, 1, 1, 1, "!Nowhere", "f"},
+             {0xE3, 1, 1, 1, 1, "!Welcome", "g"},
+             {0xC8, 2, 1, 1, 1, "!Run", "Macro(`x')"}});
+    for (const std::int32_t nKey : {1, 3}) {
+        const auto jet = Publish(Fixture("sample-project.mdb"), nKey);
+        const auto sqlite = Publish(strTwin, nKey);
+        EXPECT_EQ(jet, sqlite) << nKey;
+        EXPECT_FALSE(jet.empty()) << nKey;
+    }
+    const auto files = Publish(Fixture("sample-project.mdb"), 1);
+    const std::string strMap = FileEndingIn(files, "overview.map");
+    for (const char* pszLink : {"index.htm", "t00010.htm", "p00201.htm", "t00019.htm",
+                                "t123456.htm", "00000.htm", "Macro(`x')"}) {
+        EXPECT_NE(strMap.find(pszLink), std::string::npos) << pszLink << "\n" << strMap;
+    }
+    EXPECT_EQ(FileEndingIn(files, "overview.gif").substr(0, 3), "GIF");
+}
+
+TEST_F(JetPublication, NamesFollowJetsRuleWhereTheStoresDiffer) {
+    VD_REQUIRE_TESTDATA("mdb/sample-project.sql");
+    const std::string strTwin = m_work.File("twin.db");
+    test::BuildDatabase(strTwin, test::SampleProjectSql());
+    MakeShg({{0xE3, 0, 0, 1, 1, "!Options", "a"}});
+    const std::string strJet =
+        FileEndingIn(Publish(Fixture("sample-project.mdb"), 1), "overview.map");
+    const std::string strSqlite = FileEndingIn(Publish(strTwin, 1), "overview.map");
+    // "Options " is stored with a trailing space, which Jet's keys leave out.
+    EXPECT_NE(strJet.find("t00021.htm"), std::string::npos) << strJet;
+    EXPECT_NE(strSqlite.find("00000.htm"), std::string::npos) << strSqlite;
+}
+
+}  // namespace
+}  // namespace vd
