@@ -358,13 +358,15 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
 
     // The block holds the whole decoded picture, and at least the file's
     // length. Sizes come from the file: computed in 64 bits and checked
-    // against what the file could describe before anything is allocated.
+    // against what the file could describe (and what the 32-bit size of the
+    // pixel rows can say) before anything is allocated.
     const std::uint64_t nFileLength = file.GetLength();
     const std::uint64_t nRowBytes = (std::uint64_t{header.nWidth} * header.nBitCount + 31) / 32 * 4;
-    const std::uint64_t nLimit =
+    const std::uint64_t nLimit = std::min<std::uint64_t>(
         nFileLength > std::numeric_limits<std::uint64_t>::max() / kMaxExpansion
             ? std::numeric_limits<std::uint64_t>::max()
-            : nFileLength * kMaxExpansion;
+            : nFileLength * kMaxExpansion,
+        std::numeric_limits<std::uint32_t>::max());
     if (header.nHeight != 0 && nRowBytes > nLimit / header.nHeight) {
         SetReason(pstrReason, Format("a picture of %" PRIu32 " x %" PRIu32
                                      " pixels is larger than its file could describe",
