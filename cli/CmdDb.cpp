@@ -1,6 +1,5 @@
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <memory>
 
 #include "cli/Command.h"
 #include "cli/DbConvert.h"
@@ -12,14 +11,27 @@ namespace vd::cli {
 
 extern const CCommand kDbCommand;
 
+static bool ReadWholeFile(const std::string& strPath, std::string& strText) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(strPath.c_str(), "rb"),
+                                                         std::fclose);
+    if (!file) return false;
+    char buffer[65536];
+    std::size_t nRead;
+    while ((nRead = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        strText.append(buffer, nRead);
+    }
+    return std::ferror(file.get()) == 0;
+}
+
 static int RunInit(const std::vector<std::string>& args) {
     if (args.empty()) return UsageError(kDbCommand, "db init needs FILE");
     std::vector<std::string> sqlTexts;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        std::ifstream in(args[i], std::ios::binary);
-        if (!in) return Fail("db init: cannot read the SQL file '" + args[i] + "'");
-        sqlTexts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) return Fail("db init: cannot read the SQL file '" + args[i] + "'");
+        std::string strText;
+        if (!ReadWholeFile(args[i], strText)) {
+            return Fail("db init: cannot read the SQL file '" + args[i] + "'");
+        }
+        sqlTexts.push_back(std::move(strText));
     }
     std::string strReason;
     if (!CreateProjectDatabase(args[0], sqlTexts, &strReason)) return Fail("db init: " + strReason);

@@ -9,12 +9,17 @@
 namespace vd {
 namespace {
 
-// A page number with at least five digits, zero-padded ("%05d"); longer
-// numbers are written in full.
-std::string FiveDigits(std::int32_t nNumber) {
+// A page name: the prefix, the page number with at least five digits,
+// zero-padded as "%05d" does (longer numbers are written in full), a dot and
+// the extension.
+std::string PageName(const char* pszPrefix, std::int32_t nNumber, const std::string& strExtension) {
     char buffer[16];
     const int n = std::snprintf(buffer, sizeof buffer, "%05d", static_cast<int>(nNumber));
-    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+    std::string strName = pszPrefix;
+    strName.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+    strName += '.';
+    strName += strExtension;
+    return strName;
 }
 
 // From the current HeadLines record under "IDX", follows first subheadings
@@ -35,6 +40,8 @@ std::int32_t DescendToFirstLeaf(CEngineRecordset& headings, std::int32_t nGroup)
 }  // namespace
 
 bool bResolveLinks(CAreaList& list) {
+    // All lookups of one picture read one state of the database.
+    CReadingScope reading(g_pDatabase.get());
     const std::int32_t nMainGroup = g_pSources->GetLong("MainDocHeadLinesIdx");
     const std::int32_t nProfileKey = g_pSources->GetLong("CompileStammIdx");
     for (CArea* pArea : list) ResolveAreaLink(*pArea, nMainGroup, nProfileKey);
@@ -60,12 +67,13 @@ void ResolveAreaLink(CArea& area, std::int32_t nMainGroup, std::int32_t nProfile
         area.m_strName.size() > 1 ? area.m_strName.substr(1) : std::string();
 
     if (!bFindHeading(nGroup, strName)) {
-        area.m_strTarget = "00000." + strExtension;
+        area.m_strTarget = "00000.";
+        area.m_strTarget += strExtension;
         return;
     }
     CEngineRecordset& headings = *g_pHeadLines;
     if (area.m_nType == AREA_POPUP) {
-        area.m_strTarget = "p" + FiveDigits(headings.GetLong("Number")) + "." + strExtension;
+        area.m_strTarget = PageName("p", headings.GetLong("Number"), strExtension);
         return;
     }
     const std::int32_t nMainFirstLeaf = nFirstLeafNumber(nGroup);
@@ -73,7 +81,7 @@ void ResolveAreaLink(CArea& area, std::int32_t nMainGroup, std::int32_t nProfile
     if (nLeaf == nMainFirstLeaf) {
         area.m_strTarget = strStartPage;
     } else {
-        area.m_strTarget = "t" + FiveDigits(nLeaf) + "." + strExtension;
+        area.m_strTarget = PageName("t", nLeaf, strExtension);
     }
 }
 

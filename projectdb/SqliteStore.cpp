@@ -57,6 +57,13 @@ std::string Quote(const std::string& strName) {
     return out + "\"";
 }
 
+// The SQL parameter with number n ("?n").
+std::string Param(std::size_t n) {
+    std::string strParam = "?";
+    strParam += std::to_string(n);
+    return strParam;
+}
+
 std::string ColumnText(sqlite3_stmt* pStmt, int nColumn) {
     const auto* p = static_cast<const char*>(sqlite3_column_blob(pStmt, nColumn));
     const int nBytes = sqlite3_column_bytes(pStmt, nColumn);
@@ -94,6 +101,22 @@ class CConnection {
     const std::string& Path() const { return m_strPath; }
     std::string Where() const { return " (project database '" + m_strPath + "')"; }
 
+    // A read transaction over nested scopes: one shared lock and one look at
+    // the file's state instead of one per statement.
+    void BeginReading() {
+        if (m_nReading == 0 &&
+            sqlite3_exec(m_pDb, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            Fail("Cannot start reading");
+        }
+        ++m_nReading;
+    }
+    void EndReading() noexcept {
+        if (m_nReading == 0 || --m_nReading > 0) return;
+        if (sqlite3_exec(m_pDb, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+
     // Raises the engine error for the connection's last failure.
     [[noreturn]] void Fail(const std::string& strWhat) const {
         throw CEngineException(strWhat + ": " + sqlite3_errmsg(m_pDb) + Where());
@@ -102,6 +125,7 @@ class CConnection {
   private:
     std::string m_strPath;
     sqlite3* m_pDb = nullptr;
+    int m_nReading = 0;
 };
 
 struct CStatementDeleter {
@@ -154,8 +178,7 @@ struct CIndex {
     std::vector<CKey> keys;
     CStatement first;
     std::vector<CStatement> seeks;  // seeks[n - 1]: equality on the first n keys
-    CStatement nextEqualKeys;       // same keys, larger rowid
-    CStatement nextGreaterKeys;     // larger keys
+    CStatement next;                // the record after given keys and rowid
 };
 
 class CSqliteRecordset final : public CEngineRecordset {
@@ -274,21 +297,13 @@ class CSqliteRecordset final : public CEngineRecordset {
             keys.push_back(&value);
         }
         const std::int64_t nRowid = m_nRowid;
-        // Same keys and a larger rowid, else the first record with larger keys.
-        sqlite3_stmt* pSame = m_pIndex->nextEqualKeys.get();
+        sqlite3_stmt* pNext = m_pIndex->next.get();
         {
-            CStatementUse use(pSame);
+            CStatementUse use(pNext);
             int nParam = 1;
-            for (const CFieldValue* pValue : keys) BindValue(pSame, nParam++, *pValue);
-            sqlite3_bind_int64(pSame, nParam, nRowid);
-            if (StepInto(pSame)) return;
-        }
-        if (m_pIndex->nextGreaterKeys) {
-            sqlite3_stmt* pGreater = m_pIndex->nextGreaterKeys.get();
-            CStatementUse use(pGreater);
-            int nParam = 1;
-            for (const CFieldValue* pValue : keys) BindValue(pGreater, nParam++, *pValue);
-            if (StepInto(pGreater)) return;
+            for (const CFieldValue* pValue : keys) BindValue(pNext, nParam++, *pValue);
+            sqlite3_bind_int64(pNext, nParam, nRowid);
+            if (StepInto(pNext)) return;
         }
         m_bHasRecord = false;
         m_bBOF = false;
@@ -476,8 +491,11 @@ class CSqliteRecordset final : public CEngineRecordset {
             for (std::size_t i = 0; i < nKeys; ++i) {
                 const CIndex::CKey& key = index.keys[i];
                 if (i > 0) strWhere += " AND ";
-                strWhere += key.strColumn + " = ?" + std::to_string(i + 1) + " COLLATE " +
-                            Quote(key.strCollate);
+                strWhere += key.strColumn;
+                strWhere += " = ";
+                strWhere += Param(i + 1);
+                strWhere += " COLLATE ";
+                strWhere += Quote(key.strCollate);
             }
             return strWhere;
         };
@@ -488,30 +506,40 @@ class CSqliteRecordset final : public CEngineRecordset {
             index.seeks.push_back(
                 Prepare(conn, strFrom + " WHERE " + equalKeys(n) + strOrder, strWhat));
         }
+        // The next record: the same keys and a larger rowid, else the first
+        // record with larger keys; one statement, two index searches.
         std::string strSame = strFrom + " WHERE " + equalKeys(nKeys);
         if (nKeys > 0) strSame += " AND ";
-        strSame += m_strRowid + " > ?" + std::to_string(nKeys + 1);
-        index.nextEqualKeys = Prepare(conn, strSame + strOrder, strWhat);
-        if (nKeys > 0) {
-            // A row-value comparison: SQLite searches the index for the first
-            // entry past the given keys (collation on the right-hand side keeps
-            // the comparison usable as an index range).
-            std::string strLeft;
-            std::string strRight;
-            for (std::size_t i = 0; i < nKeys; ++i) {
-                const CIndex::CKey& key = index.keys[i];
-                if (i > 0) {
-                    strLeft += ", ";
-                    strRight += ", ";
-                }
-                strLeft += key.strColumn;
-                strRight += "?" + std::to_string(i + 1) + " COLLATE " + Quote(key.strCollate);
-            }
-            const std::string strWhere =
-                nKeys == 1 ? strLeft + " > " + strRight : "(" + strLeft + ") > (" + strRight + ")";
-            index.nextGreaterKeys =
-                Prepare(conn, strFrom + " WHERE " + strWhere + strOrder, strWhat);
+        strSame += m_strRowid;
+        strSame += " > ";
+        strSame += Param(nKeys + 1);
+        strSame += strOrder;
+        if (nKeys == 0) {
+            index.next = Prepare(conn, strSame, strWhat);
+            return;
         }
+        // A row-value comparison: SQLite searches the index for the first
+        // entry past the given keys (the collation on the right-hand side
+        // keeps the comparison usable as an index range).
+        std::string strLeft;
+        std::string strRight;
+        for (std::size_t i = 0; i < nKeys; ++i) {
+            const CIndex::CKey& key = index.keys[i];
+            if (i > 0) {
+                strLeft += ", ";
+                strRight += ", ";
+            }
+            strLeft += key.strColumn;
+            strRight += Param(i + 1);
+            strRight += " COLLATE ";
+            strRight += Quote(key.strCollate);
+        }
+        const std::string strGreater =
+            nKeys == 1 ? strLeft + " > " + strRight : "(" + strLeft + ") > (" + strRight + ")";
+        std::string strNext = "SELECT * FROM (" + strSame + ") UNION ALL SELECT * FROM (";
+        strNext += strFrom + " WHERE " + strGreater + strOrder;
+        strNext += ") LIMIT 1";
+        index.next = Prepare(conn, strNext, strWhat);
     }
 
     static void BindValue(sqlite3_stmt* pStmt, int nParam, const CFieldValue& value) {
@@ -637,6 +665,13 @@ class CSqliteDatabase final : public CEngineDatabase {
 
     // Recordsets still alive keep the connection until they are destroyed.
     void Close() override { m_pConn.reset(); }
+
+    void BeginReading() override {
+        if (m_pConn) m_pConn->BeginReading();
+    }
+    void EndReading() noexcept override {
+        if (m_pConn) m_pConn->EndReading();
+    }
 
     std::unique_ptr<CEngineRecordset> CreateRecordset() override {
         if (!m_pConn) throw CEngineException("The project database is not open.");
