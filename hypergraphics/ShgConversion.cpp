@@ -150,6 +150,9 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
     }
 
     try {
+        // The source's records, its links and its folders come from one state
+        // of the database.
+        CReadingScope reading(g_pDatabase.get());
         return PublishPicture(strShg, nSourceKey, picture, list, pstrReason);
     } catch (const CEngineException& error) {
         // A missing field or index: the operation fails and the user learns

@@ -72,6 +72,29 @@ class CEngineDatabase {
 
     // A new recordset bound to this database, not yet open.
     virtual std::unique_ptr<CEngineRecordset> CreateRecordset() = 0;
+
+    // Optional: the reads between BeginReading and EndReading see one state
+    // of the file and need no locking each (a read transaction). Calls nest;
+    // a store without such a notion does nothing. EndReading never fails.
+    virtual void BeginReading() {}
+    virtual void EndReading() noexcept {}
+};
+
+// Keeps a database reading (BeginReading/EndReading) for its lifetime; does
+// nothing for a null database.
+class CReadingScope {
+  public:
+    explicit CReadingScope(CEngineDatabase* pDatabase) : m_pDatabase(pDatabase) {
+        if (m_pDatabase != nullptr) m_pDatabase->BeginReading();
+    }
+    ~CReadingScope() {
+        if (m_pDatabase != nullptr) m_pDatabase->EndReading();
+    }
+    CReadingScope(const CReadingScope&) = delete;
+    CReadingScope& operator=(const CReadingScope&) = delete;
+
+  private:
+    CEngineDatabase* m_pDatabase;
 };
 
 // A new database object on the engine's default workspace. Open picks the

@@ -58,6 +58,12 @@ class CStoreDatabase final : public CEngineDatabase {
         if (!m_pStore) throw CEngineException("The database is not open.");
         return m_pStore->CreateRecordset();
     }
+    void BeginReading() override {
+        if (m_pStore) m_pStore->BeginReading();
+    }
+    void EndReading() noexcept override {
+        if (m_pStore) m_pStore->EndReading();
+    }
 
   private:
     std::unique_ptr<CEngineDatabase> m_pStore;
@@ -69,6 +75,9 @@ std::unique_ptr<CEngineDatabase> CreateEngineDatabase() {
     return std::make_unique<CStoreDatabase>();
 }
 
+// Every store connection closes with the last object that uses it, so there
+// is nothing left to end here. The SQLite library itself is not shut down:
+// the host process may use it too.
 void ShutdownEngine() noexcept {}
 
 }  // namespace vd

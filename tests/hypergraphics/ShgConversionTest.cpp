@@ -195,6 +195,15 @@ TEST_F(ShgConversion, UnloadClosesTheSession) {
     const std::string strDb = MakeDatabase("project.db");
     ASSERT_EQ(Convert(strDb, WriteShg("plan.shg", test::PlanPicture())), 1) << m_strReason;
     ASSERT_TRUE(g_pDatabase && g_pCompileStamm);
+    // Between conversions the host may write its database.
+    {
+        sqlite3* pHost = nullptr;
+        ASSERT_EQ(sqlite3_open(strDb.c_str(), &pHost), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(pHost, "UPDATE CompileStamm SET StartPage = 'start.htm';", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(pHost);
+    }
     UnloadModule();
     EXPECT_FALSE(g_pDatabase || g_pHeadLines || g_pSources || g_pSourcesStamm || g_pDirectoryList ||
                  g_pCompileStamm);

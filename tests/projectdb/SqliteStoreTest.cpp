@@ -264,6 +264,42 @@ TEST(SqliteStore, RecordsetsOutliveAClosedDatabaseSafely) {
     ExpectEngineError([&] { pRs->MoveFirst(); }, {"not open"});
 }
 
+// A host that writes the file: answers the SQLite result of one insert,
+// without waiting for locks.
+int HostWrites(const std::string& strPath) {
+    sqlite3* pDb = nullptr;
+    sqlite3_open(strPath.c_str(), &pDb);
+    const int rc = sqlite3_exec(pDb, "INSERT INTO CompileStamm VALUES (9, 'x', 'y');", nullptr,
+                                nullptr, nullptr);
+    sqlite3_close(pDb);
+    return rc;
+}
+
+TEST(SqliteStore, HoldsTheFileOnlyWhileReading) {
+    CTempDir dir;
+    const std::string strPath = dir.File("project.db");
+    ASSERT_TRUE(CreateProjectDatabase(
+        strPath, {"INSERT INTO CompileStamm VALUES (1, 'htm', 'index.htm');"}));
+    auto pDb = OpenDatabase(strPath);
+    auto pRs = pDb->CreateRecordset();
+    pRs->Open("CompileStamm");
+    pRs->SetIndex("IDX");
+    ASSERT_TRUE(pRs->Seek({1}));
+    // Between operations the host may write.
+    EXPECT_EQ(HostWrites(strPath), SQLITE_OK);
+    {
+        CReadingScope outer(pDb.get());
+        CReadingScope inner(pDb.get());  // scopes nest
+        ASSERT_TRUE(pRs->Seek({9}));
+        EXPECT_EQ(HostWrites(strPath), SQLITE_BUSY);
+    }
+    EXPECT_EQ(HostWrites(strPath), SQLITE_OK);
+    // A scope on a closed database, or on none, does nothing.
+    pDb->Close();
+    { CReadingScope closed(pDb.get()); }
+    { CReadingScope none(nullptr); }
+}
+
 // Walking a large group takes one indexed search per move; the walk must
 // visit every record once, in key order, whatever the storage order.
 TEST(SqliteStore, WalksEveryRecordOfALargeShuffledTableInKeyOrder) {
