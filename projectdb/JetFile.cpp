@@ -9,6 +9,10 @@ namespace {
 constexpr std::uint32_t kCatalogDefinitionPage = 2;
 constexpr std::size_t kMaxDefinitionPages = 64;  // a definition of 256 KB is far beyond any table
 constexpr std::size_t kMaxOverflowHops = 8;
+// A table is loaded whole; these bound what one table may make the store
+// hold, whatever the file claims (a project table is far smaller).
+constexpr std::size_t kMaxValuesPerTable = std::size_t{8} << 20;
+constexpr std::size_t kMaxLongValueBytesPerTable = std::size_t{256} << 20;
 constexpr std::uint32_t kLongValueInline = 0x80000000u;
 constexpr std::uint32_t kLongValueSinglePage = 0x40000000u;
 constexpr std::uint32_t kLongValueLengthMask = 0x3FFFFFFFu;
@@ -92,6 +96,10 @@ std::vector<std::uint8_t> CJetFile::ReadLongValue(CBytes value) {
     Require(value.size() >= kLongValueHeader, "a long value is shorter than its header");
     const std::uint32_t nHeader = ReadU32(value, 0);
     const std::size_t nLength = nHeader & kLongValueLengthMask;
+    // Rows may share one long value; what they decode together is bounded.
+    Require(nLength <= kMaxLongValueBytesPerTable - m_nLongValueBytes,
+            "the table's long values are larger than the store loads");
+    m_nLongValueBytes += nLength;
     if (nHeader & kLongValueInline) {
         Require(nLength <= value.size() - kLongValueHeader, "an inline long value is cut off");
         return std::vector<std::uint8_t>(
@@ -181,6 +189,7 @@ void CJetFile::LoadRows(std::uint32_t nDefinitionPage, const std::vector<bool>& 
         ReadUsageMap(CBytes(map), m_pPages->GetPageCount(), mapReader);
 
     std::vector<CJetField> fields;
+    m_nLongValueBytes = 0;
     for (const std::uint32_t nPage : pages) {
         m_pPages->ReadPage(nPage, m_dataPage);
         const CBytes page = PageBytes(m_dataPage);
@@ -217,6 +226,8 @@ void CJetFile::LoadRows(std::uint32_t nDefinitionPage, const std::vector<bool>& 
                 row = CBytes(moved);
             }
             CrackRow(row, definition, fields);
+            Require(table.values.size() + nColumns <= kMaxValuesPerTable,
+                    "the table holds more values than the store loads");
             for (std::size_t c = 0; c < nColumns; ++c) {
                 table.values.push_back(
                     wanted[c] ? DecodeValue(definition.columns[c], row, fields[c]) : CJetValue{});

@@ -104,6 +104,7 @@ class CJetFile {
     std::unique_ptr<CPageSource> m_pPages;
     std::array<std::uint8_t, kPageSize> m_dataPage{};   // the data page being walked
     std::array<std::uint8_t, kPageSize> m_otherPage{};  // map, overflow and long-value pages
+    std::size_t m_nLongValueBytes = 0;  // decoded for the table being loaded
     std::vector<CCatalogEntry> m_catalog;
     bool m_bCatalogRead = false;
 };

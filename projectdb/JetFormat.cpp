@@ -19,6 +19,7 @@ constexpr std::size_t kColumnEntry = 25;
 constexpr std::size_t kPhysicalEntry = 52;
 constexpr std::size_t kPhysicalKeySlots = 10;
 constexpr std::size_t kLogicalEntry = 28;
+constexpr std::size_t kMaxColumns = 255;  // Jet's limit of fields in a table
 
 // Offsets in a column entry.
 constexpr std::size_t kColType = 0;
@@ -217,6 +218,7 @@ CJetTableDefinition ParseTableDefinition(CBytes def) {
     const std::uint32_t nLogical = ReadU32(def, kDefIndexCount);
     const std::uint32_t nPhysical = ReadU32(def, kDefPhysicalCount);
     table.nUsageMapRow = ReadU32(def, kDefUsageMap);
+    Require(nColumns <= kMaxColumns, "the table definition declares more columns than Jet allows");
 
     // Counts come from the file: every entry must fit in the bytes given
     // before anything is reserved for it (64-bit arithmetic, no overflow).
