@@ -1,6 +1,7 @@
 #include "gif/GifEncoder.h"
 
 #include <cstring>
+#include <new>
 
 namespace vd {
 
@@ -11,15 +12,38 @@ inline std::uint32_t Slot(std::uint32_t nKey) {
     return (nKey * 0x9E3779B1u) >> (32 - CGifEncoder::kTableBits);
 }
 
+// Whether the last-child cache stands in front of the string table: not at
+// 1 bit, where the direct table is as small as the cache.
+template <int Depth>
+constexpr bool kLastChild = Depth >= 4;
+
 }  // namespace
 
+std::uint32_t CGifEncoder::CCodePacker::Settle(std::uint8_t* pBlock, bool bPartial) {
+    while (m_nAccBits >= 8 || (bPartial && m_nAccBits > 0)) {
+        pBlock[m_nBytes++] = static_cast<std::uint8_t>(m_nAcc);
+        m_nAcc >>= 8;
+        m_nAccBits = m_nAccBits >= 8 ? m_nAccBits - 8 : 0;
+    }
+    return m_nBytes;
+}
+
 void CGifEncoder::ResetTable(int nMinCodeSize) {
+    const std::size_t nCodesUsed = m_nNextCode;
     m_nCodeWidth = static_cast<std::uint16_t>(nMinCodeSize + 1);
     m_nClearCode = static_cast<std::uint16_t>(1u << nMinCodeSize);
     m_nEndCode = static_cast<std::uint16_t>(m_nClearCode + 1);
     m_nNextCode = static_cast<std::uint16_t>(m_nClearCode + 2);
     m_nCodeLimit = static_cast<std::uint16_t>(1u << m_nCodeWidth);
-    std::memset(m_table, 0, sizeof m_table);
+    if (m_nDepth < 8) {
+        // Only the rows of codes that were in use can hold children.
+        std::memset(m_direct, 0, (nCodesUsed << m_nDepth) * sizeof m_direct[0]);
+    } else {
+        std::memset(m_table, 0, sizeof m_table);
+    }
+    std::memset(m_lastChild, 0, nCodesUsed * sizeof m_lastChild[0]);
+    // Only the one-pixel runs (the roots) are known.
+    for (auto& n : m_runLength) n = 1;
 }
 
 void CGifEncoder::WriteBlock(CBufferedWriter& out, int nCount) {
@@ -27,64 +51,125 @@ void CGifEncoder::WriteBlock(CBufferedWriter& out, int nCount) {
     out.Write(m_block, static_cast<std::size_t>(nCount));
 }
 
-void CGifEncoder::PutCode(CBufferedWriter& out, int nCode) {
-    unsigned i = m_nBitCount / 8u;
-    const unsigned o = m_nBitCount % 8u;
-    if (i >= static_cast<unsigned>(kFlushThreshold)) {
-        WriteBlock(out, static_cast<int>(i));
-        m_block[0] = m_block[i];
-        m_nBitCount = static_cast<std::uint16_t>(o);
-        i = 0;
-    }
-    // The bits of the partial byte below o are kept; everything above them is
-    // stored whole, so no stale bits from earlier codes reach the file.
-    const std::uint32_t v =
-        (static_cast<std::uint32_t>(nCode) << o) | (m_block[i] & ((1u << o) - 1u));
-    m_block[i] = static_cast<std::uint8_t>(v);
-    m_block[i + 1] = static_cast<std::uint8_t>(v >> 8);
-    m_block[i + 2] = static_cast<std::uint8_t>(v >> 16);
-    m_nBitCount = static_cast<std::uint16_t>(m_nBitCount + m_nCodeWidth);
-}
-
 template <int Depth>
 bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
-    int nPrefix = NextPixel<Depth>();
-    if (nPrefix == CPixelReader::kEndMarker) return false;
+    // The state that changes with every pixel or code lives in locals, which
+    // the compiler keeps in registers across the table stores; it goes back
+    // into the members at the end.
+    CPixelReader reader = m_reader;
+    CCodePacker packer = m_packer;
+    std::uint32_t nNextCode = m_nNextCode;
+    std::uint32_t nCodeLimit = m_nCodeLimit;
+    std::uint32_t nCodeWidth = m_nCodeWidth;
+
+    int nPrefix = reader.NextPixel();
+    if (nPrefix == CPixelReader::kEndMarker) {
+        m_reader = reader;
+        return false;
+    }
+    // The first pixel of the current string, and n when the prefix is known
+    // to be the run of n pixels of that index (right after a string began or
+    // a run was taken at once), otherwise 0.
+    std::uint32_t nRun = 1;
+    auto nRunIndex = static_cast<std::uint32_t>(nPrefix);
+    const bool bRuns = m_pRunCodes != nullptr;
     for (;;) {
-        const int x = NextPixel<Depth>();
-        if (x == CPixelReader::kEndMarker) break;
-        const std::uint32_t nKey =
-            (static_cast<std::uint32_t>(nPrefix) << 8) | static_cast<std::uint32_t>(x);
-        std::uint32_t h = Slot(nKey);
-        std::uint32_t nEntry;
-        while ((nEntry = m_table[h]) != 0) {
-            if ((nEntry >> 12) == nKey) break;
-            h = (h + 1) & (kTableSlots - 1);
+        // Every run of this index up to m_runLength pixels is a known string,
+        // so the pixels that continue the run are taken at once, when there
+        // are enough of them to be worth it (short runs, as in noise, go the
+        // ordinary way).
+        if (bRuns && nRun != 0 && m_runLength[nRunIndex] >= nRun + kShortestRun &&
+            reader.RunAhead(static_cast<std::uint8_t>(nRunIndex))) {
+            nRun +=
+                reader.TakeRun(static_cast<std::uint8_t>(nRunIndex), m_runLength[nRunIndex] - nRun);
+            nPrefix = m_pRunCodes[nRunIndex * kRunRow + nRun];
         }
-        if (nEntry != 0) {  // the string is known
-            nPrefix = static_cast<int>(nEntry & 0xFFF);
+        const int x = reader.NextPixel();
+        if (x == CPixelReader::kEndMarker) break;
+        std::uint16_t* pDirect = nullptr;
+        std::uint32_t nKey = 0;
+        std::uint32_t h = 0;
+        const std::uint32_t nTag = static_cast<std::uint32_t>(x) | 0x100u;
+        if constexpr (kLastChild<Depth>) {
+            // The string last taken after this prefix is tried first: in flat
+            // areas and repeated patterns it is nearly always the one.
+            const std::uint32_t nChild = m_lastChild[nPrefix];
+            if ((nChild >> 12) == nTag) {
+                nPrefix = static_cast<int>(nChild & 0xFFF);
+                nRun = 0;
+                continue;
+            }
+        }
+        std::uint32_t nFound;
+        if constexpr (Depth < 8) {
+            // Few pixel values: the child is found directly by prefix and pixel.
+            pDirect = &m_direct[(static_cast<std::uint32_t>(nPrefix) << Depth) |
+                                static_cast<std::uint32_t>(x)];
+            nFound = *pDirect;
+        } else {
+            nKey = (static_cast<std::uint32_t>(nPrefix) << 8) | static_cast<std::uint32_t>(x);
+            h = Slot(nKey);
+            std::uint32_t nEntry;
+            while ((nEntry = m_table[h]) != 0) {
+                if ((nEntry >> 12) == nKey) break;
+                h = (h + 1) & (kTableSlots - 1);
+            }
+            nFound = nEntry & 0xFFF;
+        }
+        if (nFound != 0) {  // the string is known
+            if constexpr (kLastChild<Depth>) m_lastChild[nPrefix] = (nTag << 12) | nFound;
+            nPrefix = static_cast<int>(nFound);
+            nRun = 0;
             continue;
         }
         // A new string: write its known part and give the whole a code.
-        PutCode(out, nPrefix);
-        const int k = m_nNextCode;
+        PutCode(packer, out, static_cast<std::uint32_t>(nPrefix), nCodeWidth);
+        const std::uint32_t k = nNextCode;
         if (k <= kLargestCode) {
-            m_table[h] = (nKey << 12) | static_cast<std::uint32_t>(k);
-            m_nNextCode = static_cast<std::uint16_t>(k + 1);
-        }
-        if (k == m_nCodeLimit) {
-            if (m_nCodeWidth < kLargestWidth) {
-                ++m_nCodeWidth;
-                m_nCodeLimit = static_cast<std::uint16_t>(m_nCodeLimit * 2);
+            if constexpr (Depth < 8) {
+                *pDirect = static_cast<std::uint16_t>(k);
             } else {
-                PutCode(out, m_nClearCode);
+                m_table[h] = (nKey << 12) | k;
+            }
+            if constexpr (kLastChild<Depth>) m_lastChild[nPrefix] = (nTag << 12) | k;
+            if (bRuns && static_cast<std::uint32_t>(x) == nRunIndex) {
+                // A string's code names it: when the prefix is the longest
+                // known run of this index, that run grows by one pixel.
+                const std::uint32_t nLength = m_runLength[nRunIndex];
+                const std::uint32_t nLongest =
+                    nLength == 1 ? nRunIndex : m_pRunCodes[nRunIndex * kRunRow + nLength];
+                if (static_cast<std::uint32_t>(nPrefix) == nLongest) {
+                    m_pRunCodes[nRunIndex * kRunRow + nLength + 1] = static_cast<std::uint16_t>(k);
+                    m_runLength[nRunIndex] = static_cast<std::uint16_t>(nLength + 1);
+                }
+            }
+            nNextCode = k + 1;
+        }
+        if (k == nCodeLimit) {
+            if (nCodeWidth < kLargestWidth) {
+                ++nCodeWidth;
+                nCodeLimit *= 2;
+            } else {
+                // Code 4095 has been assigned: clear, in 12 bits, and start over.
+                PutCode(packer, out, m_nClearCode, nCodeWidth);
+                m_nNextCode = static_cast<std::uint16_t>(nNextCode);
                 ResetTable(nMinCodeSize);
+                nNextCode = m_nNextCode;
+                nCodeLimit = m_nCodeLimit;
+                nCodeWidth = m_nCodeWidth;
             }
         }
         nPrefix = x;
+        nRun = 1;
+        nRunIndex = static_cast<std::uint32_t>(x);
     }
-    PutCode(out, nPrefix);
-    PutCode(out, m_nEndCode);
+    PutCode(packer, out, static_cast<std::uint32_t>(nPrefix), nCodeWidth);
+    PutCode(packer, out, m_nEndCode, nCodeWidth);
+    m_reader = reader;
+    m_packer = packer;
+    m_nNextCode = static_cast<std::uint16_t>(nNextCode);
+    m_nCodeLimit = static_cast<std::uint16_t>(nCodeLimit);
+    m_nCodeWidth = static_cast<std::uint16_t>(nCodeWidth);
     return true;
 }
 
@@ -92,14 +177,20 @@ void CGifEncoder::Compress(CBufferedWriter& out, std::uint16_t nDepth, const std
                            std::uint16_t nWidth, std::uint16_t /*nHeight*/,
                            std::uint32_t nImageSize, bool bTopDown) {
     if (nDepth != 1 && nDepth != 4 && nDepth != 8) return;
-    m_reader.Start(nDepth, pPixels, nWidth, nImageSize, bTopDown);
+    m_reader.Start(nDepth, pPixels, nWidth, nImageSize, bTopDown, m_rowBuffer);
+    m_nDepth = nDepth;
+    if (m_pRunCodes == nullptr) {
+        // Without it runs are found string by string, like any other strings.
+        m_pRunCodes.reset(new (std::nothrow) std::uint16_t[256 * kRunRow]);
+    }
 
     const int nMinCodeSize = nDepth == 1 ? 2 : nDepth;
     out.PutByte(static_cast<std::uint8_t>(nMinCodeSize));
 
-    m_nBitCount = 0;
+    m_packer.Clear();
+    m_nNextCode = 4096;  // so that the whole string table is cleared
     ResetTable(nMinCodeSize);
-    PutCode(out, m_nClearCode);
+    PutCode(m_packer, out, m_nClearCode, m_nCodeWidth);
     bool bAnyPixel;
     switch (nDepth) {
         case 1:
@@ -115,15 +206,16 @@ void CGifEncoder::Compress(CBufferedWriter& out, std::uint16_t nDepth, const std
     // An empty picture leaves only the clear code pending, and nothing
     // follows the code size byte.
     if (!bAnyPixel) return;
-    // The pending bytes leave in sub-blocks of at most 255 bytes.
-    const unsigned nPending = (m_nBitCount + 7u) / 8u;
-    for (unsigned nDone = 0; nDone < nPending;) {
-        const unsigned n = nPending - nDone < 255u ? nPending - nDone : 255u;
+    // The pending bytes, the partial one included, leave in sub-blocks of at
+    // most 255 bytes.
+    const std::uint32_t nPending = m_packer.Settle(m_block, true);
+    for (std::uint32_t nDone = 0; nDone < nPending;) {
+        const std::uint32_t n = nPending - nDone < 255u ? nPending - nDone : 255u;
         out.PutByte(static_cast<std::uint8_t>(n));
         out.Write(m_block + nDone, n);
         nDone += n;
     }
-    m_nBitCount = 0;
+    m_packer.Clear();
 }
 
 }  // namespace vd

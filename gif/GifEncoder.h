@@ -11,7 +11,10 @@
 // at the end go out in sub-blocks of at most 255 bytes.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 
 #include "gif/BufferedWriter.h"
 #include "gif/PixelReader.h"
@@ -31,50 +34,116 @@ class CGifEncoder final {
     // size byte and the data sub-blocks to out. The number of rows follows
     // from the image size (whole rows only); nHeight is not used. Depths
     // other than 1, 4 and 8 write nothing. Write errors raise CFileException.
-    // The object is large (its string table): create it on the heap.
+    // The object is large (its string tables): create it on the heap.
     void Compress(CBufferedWriter& out, std::uint16_t nDepth, const std::uint8_t* pPixels,
                   std::uint16_t nWidth, std::uint16_t nHeight, std::uint32_t nImageSize,
                   bool bTopDown = false);
 
-    // Slots of the string table (a power of two, at least four times the 4090
-    // strings that can be in use, so that a probe always meets an empty slot).
+    static constexpr int kLargestCode = 4095;
+    static constexpr int kLargestWidth = 12;
+    static constexpr unsigned kFlushThreshold = 254;  // complete bytes pending before a code
+
+    // Slots of the hashed string table used at 8 bits per pixel: a power of
+    // two, four times the 4090 strings that can be in use, so a probe always
+    // meets an empty slot soon.
     static constexpr std::uint32_t kTableBits = 14;
     static constexpr std::uint32_t kTableSlots = 1u << kTableBits;
 
-    static constexpr int kLargestCode = 4095;
-    static constexpr int kLargestWidth = 12;
-    static constexpr int kFlushThreshold = 254;  // complete bytes pending before a code
-
   private:
-    // Compresses every pixel; answers false when the picture has none.
+    // Packs codes least significant bit first into the block buffer and hands
+    // full sub-blocks to the writer. Bits collect in a 64-bit accumulator and
+    // reach the buffer four bytes at a time.
+    class CCodePacker {
+      public:
+        // Pending bits: those in the buffer and those in the accumulator.
+        std::uint32_t BitCount() const { return m_nBytes * 8 + m_nAccBits; }
+        void Add(std::uint8_t* pBlock, std::uint32_t nCode, std::uint32_t nWidth) {
+            m_nAcc |= std::uint64_t{nCode} << m_nAccBits;
+            m_nAccBits += nWidth;
+            if (m_nAccBits >= 32) {
+                Store32(pBlock + m_nBytes, static_cast<std::uint32_t>(m_nAcc));
+                m_nBytes += 4;
+                m_nAcc >>= 32;
+                m_nAccBits -= 32;
+            }
+        }
+        // Moves every complete byte of the accumulator into the buffer (and
+        // the partial byte too when bPartial); answers the bytes in the buffer.
+        std::uint32_t Settle(std::uint8_t* pBlock, bool bPartial);
+        // The buffer has been written out; the partial byte's bits stay.
+        void Emptied() { m_nBytes = 0; }
+        void Clear() { *this = CCodePacker(); }
+
+      private:
+        static void Store32(std::uint8_t* p, std::uint32_t v) {
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(p, &v, 4);
+            } else {
+                p[0] = static_cast<std::uint8_t>(v);
+                p[1] = static_cast<std::uint8_t>(v >> 8);
+                p[2] = static_cast<std::uint8_t>(v >> 16);
+                p[3] = static_cast<std::uint8_t>(v >> 24);
+            }
+        }
+
+        std::uint64_t m_nAcc = 0;      // pending bits not yet in the buffer
+        std::uint32_t m_nAccBits = 0;  // how many
+        std::uint32_t m_nBytes = 0;    // bytes in the buffer
+    };
+
     template <int Depth>
     bool CompressPixels(CBufferedWriter& out, int nMinCodeSize);
     void ResetTable(int nMinCodeSize);
-    void PutCode(CBufferedWriter& out, int nCode);
-    void WriteBlock(CBufferedWriter& out, int nCount);
-    template <int Depth>
-    int NextPixel() {
-        return m_reader.Next<Depth>();
+    // Writes nCode in the current code width, first writing the pending
+    // complete bytes as a sub-block when there are 254 or more.
+    void PutCode(CCodePacker& packer, CBufferedWriter& out, std::uint32_t nCode,
+                 std::uint32_t nWidth) {
+        if (packer.BitCount() / 8 >= kFlushThreshold) {
+            WriteBlock(out, static_cast<int>(packer.Settle(m_block, false)));
+            packer.Emptied();
+        }
+        packer.Add(m_block, nCode, nWidth);
     }
+    // Writes the first nCount bytes of the block buffer as one sub-block.
+    void WriteBlock(CBufferedWriter& out, int nCount);
 
-    // The string table: each used slot holds (prefix code << 20) | (pixel <<
-    // 12) | code, with the code in the low 12 bits; 0 marks an empty slot (no
-    // assigned code is 0, the first is at least 6). Open addressing with
-    // linear probing, started by a multiplicative hash of prefix and pixel.
+    // The string table at 8 bits per pixel: each used slot holds (prefix
+    // code << 20) | (pixel << 12) | code, 0 marks an empty slot (no assigned
+    // code is 0: the first is at least 6). Open addressing with linear
+    // probing, started by a multiplicative hash of prefix and pixel.
     std::uint32_t m_table[kTableSlots] = {};
+    // By prefix code, the string last found or made by extending it:
+    // ((pixel | 0x100) << 12) | code, 0 when there is none yet. A cache in
+    // front of m_table; both are cleared together.
+    std::uint32_t m_lastChild[4096] = {};
+    // At 8 bits per pixel, the runs of one index: the runs of index c of 1
+    // to m_runLength[c] pixels are known strings (a string is only ever made
+    // from a known prefix, so the known run lengths leave no gap), and the
+    // code of the run of n pixels (n >= 2) is m_pRunCodes[c * kRunRow + n].
+    // Entries above m_runLength[c] are never read.
+    static constexpr std::uint32_t kRunRow = 4096;
+    static constexpr std::uint32_t kShortestRun = CPixelReader::kRunAhead;
+    std::uint16_t m_runLength[256] = {};
+    std::unique_ptr<std::uint16_t[]> m_pRunCodes;
+    // At 1 and 4 bits per pixel the strings are kept here instead: the code
+    // of the string of prefix code p and pixel x at [(p << depth) | x], 0 for
+    // none.
+    std::uint16_t m_direct[4096 << 4] = {};
+    int m_nDepth = 8;
 
     std::uint16_t m_nClearCode = 0;  // 2^m for the minimum code size m
     std::uint16_t m_nEndCode = 0;    // clear code + 1
     std::uint16_t m_nCodeWidth = 0;  // bits of the next code written: m + 1 up to 12
     std::uint16_t m_nNextCode = 0;   // the next code to assign, at most 4096
     std::uint16_t m_nCodeLimit = 0;  // 2^m_nCodeWidth
-    std::uint16_t m_nBitCount = 0;   // bits pending in the block buffer
 
-    // Up to 255 complete bytes, the partial byte after them and spill bytes
-    // for the whole-word store of PutCode.
+    // Up to 255 complete bytes, the partial byte after them and room for the
+    // packer's four-byte stores.
     std::uint8_t m_block[260] = {};
-
+    CCodePacker m_packer;
     CPixelReader m_reader;
+    // Each row's pixels at 1 and 4 bits per pixel, one byte each.
+    std::uint8_t m_rowBuffer[CPixelReader::kRowBufferSize] = {};
 };
 
 }  // namespace vd

@@ -90,28 +90,30 @@ TEST(GifEncoder, StartCodesAndWidthsByDepth) {
 
 TEST(PixelReader, HandsOutRowsTopFirstWithoutPaddingOrUnusedBits) {
     CPixelReader reader;
+    std::vector<std::uint8_t> buffer(CPixelReader::kRowBufferSize);
     // 3 pixels at 8 bits, stride 4, two rows stored bottom first.
     const Bytes rows8{1, 2, 3, 0xEE, 4, 5, 6, 0xEE};
-    reader.Start(8, rows8.data(), 3, 8, false);
+    reader.Start(8, rows8.data(), 3, 8, false, buffer.data());
     EXPECT_EQ(ReadAll(reader), (std::vector<int>{4, 5, 6, 1, 2, 3}));
-    reader.Start(8, rows8.data(), 3, 8, true);
+    reader.Start(8, rows8.data(), 3, 8, true, buffer.data());
     EXPECT_EQ(ReadAll(reader), (std::vector<int>{1, 2, 3, 4, 5, 6}));
 
     // 11 pixels at 1 bit: bits 7..0 of the first byte, bits 7..5 of the second.
     const Bytes rows1{0b10110010, 0b01011111, 0xFF, 0xFF};
-    reader.Start(1, rows1.data(), 11, 4, false);
+    reader.Start(1, rows1.data(), 11, 4, false, buffer.data());
     EXPECT_EQ(ReadAll(reader), (std::vector<int>{1, 0, 1, 1, 0, 0, 1, 0, 0, 1, 0}));
 
     // 5 pixels at 4 bits: high and low nibbles, then the third byte's high one.
     const Bytes rows4{0x12, 0x34, 0x5F, 0xFF, 0x67, 0x89, 0xAF, 0xFF};
-    reader.Start(4, rows4.data(), 5, 8, false);
+    reader.Start(4, rows4.data(), 5, 8, false, buffer.data());
     EXPECT_EQ(ReadAll(reader), (std::vector<int>{6, 7, 8, 9, 10, 1, 2, 3, 4, 5}));
 
     // Every width at 1 bit over two rows: width * 2 pixels, in order.
     for (std::uint32_t nWidth = 1; nWidth <= 40; ++nWidth) {
         const test::Picture picture = test::RandomPicture(1, nWidth, 2, nWidth);
         const Bytes rows = test::PackRows(picture);
-        reader.Start(1, rows.data(), nWidth, static_cast<std::uint32_t>(rows.size()), false);
+        reader.Start(1, rows.data(), nWidth, static_cast<std::uint32_t>(rows.size()), false,
+                     buffer.data());
         const std::vector<int> pixels = ReadAll(reader);
         EXPECT_EQ(std::vector<std::uint8_t>(pixels.begin(), pixels.end()), picture.indices)
             << nWidth;
@@ -121,12 +123,13 @@ TEST(PixelReader, HandsOutRowsTopFirstWithoutPaddingOrUnusedBits) {
 TEST(PixelReader, ReadsOnlyWholeRowsInsideTheImageSize) {
     // Exactly sized buffers: a read past them shows in the sanitizer build.
     CPixelReader reader;
+    std::vector<std::uint8_t> buffer(CPixelReader::kRowBufferSize);
     const Bytes rows{1, 2, 3, 0, 4, 5, 6, 0, 7, 8};  // two whole rows and a part row
-    reader.Start(8, rows.data(), 3, static_cast<std::uint32_t>(rows.size()), false);
+    reader.Start(8, rows.data(), 3, static_cast<std::uint32_t>(rows.size()), false, buffer.data());
     EXPECT_EQ(ReadAll(reader), (std::vector<int>{4, 5, 6, 1, 2, 3}));
-    reader.Start(8, rows.data(), 3, 3, false);
+    reader.Start(8, rows.data(), 3, 3, false, buffer.data());
     EXPECT_EQ(ReadAll(reader), std::vector<int>{});
-    reader.Start(8, rows.data(), 0, 10, false);
+    reader.Start(8, rows.data(), 0, 10, false, buffer.data());
     EXPECT_EQ(ReadAll(reader), std::vector<int>{});
 }
 
@@ -176,6 +179,61 @@ TEST(GifEncoder, LargePicturesMatchTheDesignByteForByte) {
         EXPECT_TRUE(ours == reference) << "sizes " << ours.size() << " and " << reference.size();
         ExpectWellFormed(ours, picture);
         EXPECT_GE(test::ReadCodes(ours).clearPositions.size(), c.nMinClears);
+    }
+}
+
+// Pictures of runs of one index: random run lengths and indices, row after
+// row, so that runs cross row ends.
+test::Picture RunsPicture(int nDepth, std::uint32_t nWidth, std::uint32_t nHeight,
+                          std::uint32_t nLongest, std::uint32_t nSeed) {
+    test::Picture picture = test::RandomPicture(nDepth, nWidth, nHeight, nSeed);
+    const test::Picture noise = test::RandomPicture(8, 2 * nWidth * nHeight + 2, 1, nSeed + 1);
+    std::size_t i = 0;
+    std::size_t r = 0;
+    const auto nMask = static_cast<std::uint8_t>((1u << nDepth) - 1);
+    while (i < picture.indices.size()) {
+        const std::size_t nRun = 1 + (noise.indices[r] * 257u + noise.indices[r + 1]) % nLongest;
+        const auto v = static_cast<std::uint8_t>(noise.indices[r + 1] & nMask);
+        r += 2;
+        for (std::size_t k = 0; k < nRun && i < picture.indices.size(); ++k)
+            picture.indices[i++] = v;
+    }
+    return picture;
+}
+
+TEST(GifEncoder, RunsOfOneIndexMatchTheDesign) {
+    struct Case {
+        int nDepth;
+        std::uint32_t nWidth, nHeight, nLongest;
+    };
+    const Case cases[] = {
+        {8, 1, 3000, 400},  {8, 7, 900, 300},    {8, 9, 700, 5000},  {8, 300, 200, 2000},
+        {8, 64, 64, 9},     {8, 1000, 400, 100}, {4, 1, 2000, 300},  {4, 13, 500, 3000},
+        {4, 500, 300, 200}, {1, 3, 3000, 500},   {1, 77, 300, 1000}, {1, 1000, 300, 64},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nDepth) + " bits, " + std::to_string(c.nWidth) + " x " +
+                     std::to_string(c.nHeight) + ", runs up to " + std::to_string(c.nLongest));
+        const test::Picture picture = RunsPicture(c.nDepth, c.nWidth, c.nHeight, c.nLongest, 7);
+        const Bytes rows = test::PackRows(picture);
+        const Bytes ours = Compress(picture);
+        EXPECT_TRUE(ours == test::ReferenceCompress(c.nDepth, rows.data(), c.nWidth,
+                                                    static_cast<std::uint32_t>(rows.size())));
+        ExpectWellFormed(ours, picture);
+    }
+    // One index everywhere: runs grow until the table is full and start
+    // again after each clear code.
+    for (int nDepth : {1, 4, 8}) {
+        test::Picture flat = test::RandomPicture(nDepth, 3001, 3000);
+        std::fill(flat.indices.begin(), flat.indices.end(), std::uint8_t{1});
+        const Bytes rows = test::PackRows(flat);
+        const Bytes ours = Compress(flat);
+        EXPECT_TRUE(ours == test::ReferenceCompress(nDepth, rows.data(), 3001,
+                                                    static_cast<std::uint32_t>(rows.size())));
+        const test::CodeStream s = test::ReadCodes(ours);
+        ASSERT_TRUE(s.bOk) << s.strError;
+        EXPECT_EQ(s.clearPositions.size(), 1u);
+        EXPECT_TRUE(s.pixels == flat.indices);
     }
 }
 
