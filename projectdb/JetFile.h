@@ -91,7 +91,7 @@ class CJetFile {
     std::vector<std::uint8_t> ReadDefinitionBytes(std::uint32_t nDefinitionPage);
 
   private:
-    // Loads the rows of a table; columns whose bWanted entry is false are
+    // Loads the rows of a table; columns whose entry in wanted is false are
     // left NULL without being decoded.
     void LoadRows(std::uint32_t nDefinitionPage, const std::vector<bool>& wanted,
                   CJetTableContents& table);
@@ -104,7 +104,7 @@ class CJetFile {
     std::unique_ptr<CPageSource> m_pPages;
     std::array<std::uint8_t, kPageSize> m_dataPage{};   // the data page being walked
     std::array<std::uint8_t, kPageSize> m_otherPage{};  // map, overflow and long-value pages
-    std::size_t m_nLongValueBytes = 0;  // decoded for the table being loaded
+    std::size_t m_nLongValueBytes = 0;                  // decoded for the table being loaded
     std::vector<CCatalogEntry> m_catalog;
     bool m_bCatalogRead = false;
 };

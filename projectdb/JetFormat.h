@@ -120,8 +120,9 @@ struct CJetField {
 // after the row was written) reads as NULL.
 void CrackRow(CBytes row, const CJetTableDefinition& definition, std::vector<CJetField>& fields);
 
-// The pages that a usage map lists. nFirstMapPage/ReadMapPage serve maps
-// of type 1, whose bitmaps lie on pages of their own.
+// The pages that a usage map lists, in ascending order. A map of type 0
+// holds its bitmap inline; a map of type 1 lists pages that hold bitmaps,
+// which the reader supplies.
 class CJetMapPageReader {
   public:
     virtual ~CJetMapPageReader() = default;
