@@ -16,8 +16,8 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$ROOT"
-WIN64=build-win64
-WIN32=build-win32
+WIN64="build-win64"
+WIN32="build-win32"
 LINUX_BUILD=${1:-$WIN64/linux-ref}
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
@@ -91,10 +91,14 @@ mkdir -p "$RUN"
 "$ROOT/tools/windows/prepare-host-run.sh" "$RUN" "$LINUX_BUILD/vellumdesk"
 g++ -std=c++20 -O1 -Wall -Wextra -Werror -I include tools/windows/host.cpp -ldl -o "$RUN/host-linux"
 
-winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"; }
+# The Windows form of an absolute path: Wine's drive Z: is the root folder.
+winpath() {
+    local path=$1
+    printf 'Z:%s' "${path//\//\\}"
+}
 "$RUN/host-linux" "$LINUX_BUILD/libvellumdesk.so" tools/windows/host-cases.txt "$RUN/data-linux" \
     "$RUN/out-linux" | sed 's/^/[linux] /'
 "$WINE" "$(winpath "$ROOT/$WIN64/vd_host.exe")" "$(winpath "$ROOT/$WIN64/Vellumdesk.dll")" \
     "$(winpath "$ROOT/tools/windows/host-cases.txt")" "$(winpath "$RUN/data-windows")" \
-    "$(winpath "$RUN/out-windows")" "$(winpath "$RUN/out-linux")" | sed 's/^/[wine]  /'
+    "$(winpath "$RUN/out-windows")" "$(winpath "$RUN/out-linux")" | tr -d '\r' | sed 's/^/[wine]  /'
 step "Windows module passed"
