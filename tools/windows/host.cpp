@@ -172,6 +172,27 @@ std::string NarrowFromUtf8(const std::string& strUtf8) {
 #endif
 }
 
+// A narrow string of the platform as UTF-8, for the program's report.
+std::string Utf8FromNarrow(const std::string& strNarrow) {
+#ifdef _WIN32
+    if (strNarrow.empty()) return strNarrow;
+    const int nIn = static_cast<int>(strNarrow.size());
+    const int nWide = ::MultiByteToWideChar(CP_ACP, 0, strNarrow.data(), nIn, nullptr, 0);
+    if (nWide <= 0) return strNarrow;
+    std::wstring strWide(static_cast<std::size_t>(nWide), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, strNarrow.data(), nIn, strWide.data(), nWide);
+    const int nUtf8 =
+        ::WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nWide, nullptr, 0, nullptr, nullptr);
+    if (nUtf8 <= 0) return strNarrow;
+    std::string strUtf8(static_cast<std::size_t>(nUtf8), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nWide, strUtf8.data(), nUtf8, nullptr,
+                          nullptr);
+    return strUtf8;
+#else
+    return strNarrow;
+#endif
+}
+
 // strBase and strRel joined by the platform's separator; "/" in strRel
 // becomes that separator.
 std::string JoinPlain(std::string strBase, std::string strRel) {
@@ -374,7 +395,7 @@ void CompareOutputs(CRun& run, const std::string& strExpected) {
     for (const auto& strName : actual) names[strName] |= 2;
     run.tally.Check(!expected.empty(), "the reference run wrote files");
     for (const auto& [strName, nWhere] : names) {
-        const std::string strWhat = "output " + strName;
+        const std::string strWhat = "output " + Utf8FromNarrow(strName);
         if (nWhere == 1) {
             run.tally.Check(false, strWhat, "not written");
             continue;

@@ -22,8 +22,12 @@ esac
 for platform in linux windows; do
     data="$RUN/data-$platform"
     out="$RUN/out-$platform"
-    mkdir -p "$data/sample" "$data/Übung" "$out/publish" "$out/second"
+    mkdir -p "$data/sample" "$data/Übung" "$out/publish/Übung" "$out/second"
     cp "$SAMPLE"/contents.txt "$SAMPLE"/categories.txt "$SAMPLE"/*.bmp "$SAMPLE"/*.shg "$data/sample/"
+    # Inputs and outputs in folders with an accented name (ANSI on Windows).
+    cp "$SAMPLE"/contents.txt "$SAMPLE"/categories.txt "$data/Übung/"
+    cp "$SAMPLE/logo.bmp" "$data/Übung/emblem.bmp"
+    cp "$SAMPLE/setup.shg" "$data/Übung/overview.shg"
     # Inputs whose extension differs in letter case only: refused.
     cp "$SAMPLE/setup.shg" "$data/sample/Setup.Shg"
     cp "$SAMPLE/logo.bmp" "$data/sample/Logo.Bmp"
