@@ -16,8 +16,16 @@ constexpr char kSeparator = '/';
 
 // A subfolder as stored in the database made relative and closed by a
 // separator: one leading separator is dropped, a trailing one is added when
-// the value does not end in one.
+// the value does not end in one. Databases written on Windows store
+// backslashes ("maps\\"); where "/" is the separator they are turned into
+// it, so the folder is made and used as a folder, not as a file name that
+// happens to contain a backslash.
 std::string NormaliseSubfolder(std::string strDir) {
+#ifndef _WIN32
+    for (char& c : strDir) {
+        if (c == '\\') c = kSeparator;
+    }
+#endif
     if (!strDir.empty() && IsPathSeparator(strDir.front())) strDir.erase(0, 1);
     if (strDir.empty() || !IsPathSeparator(strDir.back())) strDir += kSeparator;
     return strDir;

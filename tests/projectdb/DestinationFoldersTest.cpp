@@ -151,9 +151,15 @@ TEST_F(DestinationFolders, SubfoldersAreNormalisedAndJoinedByConcatenation) {
 
 #ifndef _WIN32
 TEST_F(DestinationFolders, ABackslashCountsAsASeparatorInStoredSubfolders) {
-    Open("INSERT INTO DirectoryList VALUES (1, 1, '*', '\\images');", Root());
+    Open(
+        "INSERT INTO DirectoryList VALUES (1, 1, '*.gif', '\\images');"
+        "INSERT INTO DirectoryList VALUES (1, 1, '*.map', 'maps\\');",
+        Root());
     EXPECT_EQ(GetDestinationFolder("_.gif"), Root() + "images/");
     EXPECT_TRUE(IsFolder(Root() + "images"));
+    // A Windows-style trailing backslash names the folder, not part of a file name.
+    EXPECT_EQ(GetDestinationFolder("_.map"), Root() + "maps/");
+    EXPECT_TRUE(IsFolder(Root() + "maps"));
 }
 #endif
 
