@@ -2,6 +2,11 @@
 // indices, in megapixels per second of CPU time (best of several runs).
 //
 //   bench_gif_encoder [--quick]
+//   bench_gif_encoder --write-bitmaps FOLDER
+//
+// The second form writes the two 4096 x 4096 8-bit pictures as bitmap files
+// (screenshot.bmp, random.bmp) for measuring the tool, for example its peak
+// memory with /usr/bin/time -v vellumdesk bmp2gif FOLDER/screenshot.bmp OUT/.
 //
 // Our encoder compresses packed bitmap rows (as a packed DIB holds them) and
 // writes through its buffered writer to /dev/null; giflib gets the same
@@ -155,7 +160,26 @@ void Measure(const char* pszName, const Picture& picture, int nRuns) {
 
 }  // namespace
 
+bool WriteBitmap(const Picture& picture, const std::string& path) {
+    const std::vector<std::uint8_t> bytes =
+        vd::test::MakeBitmapFile(vd::test::MakePackedDib(picture));
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool bWritten = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && bWritten;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--write-bitmaps") == 0) {
+        const std::string folder = argv[2];
+        if (!WriteBitmap(vd::test::ScreenshotPicture(8, 4096, 4096, 1),
+                         folder + "/screenshot.bmp") ||
+            !WriteBitmap(vd::test::RandomPicture(8, 4096, 4096, 1), folder + "/random.bmp")) {
+            std::fprintf(stderr, "cannot write the bitmaps into %s\n", folder.c_str());
+            return 1;
+        }
+        return 0;
+    }
     const bool bQuick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     const int nRuns = bQuick ? 1 : 5;
     const std::uint32_t nBig = bQuick ? 1024 : 4096;

@@ -29,20 +29,21 @@ std::uint32_t CGifEncoder::CCodePacker::Settle(std::uint8_t* pBlock, bool bParti
 }
 
 void CGifEncoder::ResetTable(int nMinCodeSize) {
-    const std::size_t nCodesUsed = m_nNextCode;
     m_nCodeWidth = static_cast<std::uint16_t>(nMinCodeSize + 1);
     m_nClearCode = static_cast<std::uint16_t>(1u << nMinCodeSize);
     m_nEndCode = static_cast<std::uint16_t>(m_nClearCode + 1);
     m_nNextCode = static_cast<std::uint16_t>(m_nClearCode + 2);
     m_nCodeLimit = static_cast<std::uint16_t>(1u << m_nCodeWidth);
+    // Only the one-pixel strings (the roots) are known. The entries kept by
+    // prefix code are cleared here for the roots and, for every other code,
+    // when it is assigned.
+    const std::size_t nRoots = m_nClearCode;
     if (m_nDepth < 8) {
-        // Only the rows of codes that were in use can hold children.
-        std::memset(m_direct, 0, (nCodesUsed << m_nDepth) * sizeof m_direct[0]);
+        std::memset(m_direct, 0, (nRoots << m_nDepth) * sizeof m_direct[0]);
     } else {
         std::memset(m_table, 0, sizeof m_table);
     }
-    std::memset(m_lastChild, 0, nCodesUsed * sizeof m_lastChild[0]);
-    // Only the one-pixel runs (the roots) are known.
+    std::memset(m_lastChild, 0, nRoots * sizeof m_lastChild[0]);
     for (auto& n : m_runLength) n = 1;
 }
 
@@ -128,10 +129,15 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
         if (k <= kLargestCode) {
             if constexpr (Depth < 8) {
                 *pDirect = static_cast<std::uint16_t>(k);
+                // The new string has no children yet.
+                std::memset(&m_direct[k << Depth], 0, sizeof m_direct[0] << Depth);
             } else {
                 m_table[h] = (nKey << 12) | k;
             }
-            if constexpr (kLastChild<Depth>) m_lastChild[nPrefix] = (nTag << 12) | k;
+            if constexpr (kLastChild<Depth>) {
+                m_lastChild[nPrefix] = (nTag << 12) | k;
+                m_lastChild[k] = 0;
+            }
             if (bRuns && static_cast<std::uint32_t>(x) == nRunIndex) {
                 // A string's code names it: when the prefix is the longest
                 // known run of this index, that run grows by one pixel.
@@ -179,16 +185,13 @@ void CGifEncoder::Compress(CBufferedWriter& out, std::uint16_t nDepth, const std
     if (nDepth != 1 && nDepth != 4 && nDepth != 8) return;
     m_reader.Start(nDepth, pPixels, nWidth, nImageSize, bTopDown, m_rowBuffer);
     m_nDepth = nDepth;
-    if (m_pRunCodes == nullptr) {
-        // Without it runs are found string by string, like any other strings.
-        m_pRunCodes.reset(new (std::nothrow) std::uint16_t[256 * kRunRow]);
-    }
+    // Without it runs are found string by string, like any other strings.
+    m_pRunCodes.reset(new (std::nothrow) std::uint16_t[(std::size_t{1} << nDepth) * kRunRow]);
 
     const int nMinCodeSize = nDepth == 1 ? 2 : nDepth;
     out.PutByte(static_cast<std::uint8_t>(nMinCodeSize));
 
     m_packer.Clear();
-    m_nNextCode = 4096;  // so that the whole string table is cleared
     ResetTable(nMinCodeSize);
     PutCode(m_packer, out, m_nClearCode, m_nCodeWidth);
     bool bAnyPixel;

@@ -34,7 +34,8 @@ class CGifEncoder final {
     // size byte and the data sub-blocks to out. The number of rows follows
     // from the image size (whole rows only); nHeight is not used. Depths
     // other than 1, 4 and 8 write nothing. Write errors raise CFileException.
-    // The object is large (its string tables): create it on the heap.
+    // The object is large (its string tables): create it on the heap. Its
+    // tables are set up by Compress, which clears only what it will read.
     void Compress(CBufferedWriter& out, std::uint16_t nDepth, const std::uint8_t* pPixels,
                   std::uint16_t nWidth, std::uint16_t nHeight, std::uint32_t nImageSize,
                   bool bTopDown = false);
@@ -111,15 +112,16 @@ class CGifEncoder final {
     // code << 20) | (pixel << 12) | code, 0 marks an empty slot (no assigned
     // code is 0: the first is at least 6). Open addressing with linear
     // probing, started by a multiplicative hash of prefix and pixel.
-    std::uint32_t m_table[kTableSlots] = {};
+    std::uint32_t m_table[kTableSlots];
     // By prefix code, the string last found or made by extending it:
     // ((pixel | 0x100) << 12) | code, 0 when there is none yet. A cache in
     // front of m_table; both are cleared together.
-    std::uint32_t m_lastChild[4096] = {};
+    std::uint32_t m_lastChild[4096];
     // At 8 bits per pixel, the runs of one index: the runs of index c of 1
     // to m_runLength[c] pixels are known strings (a string is only ever made
     // from a known prefix, so the known run lengths leave no gap), and the
-    // code of the run of n pixels (n >= 2) is m_pRunCodes[c * kRunRow + n].
+    // code of the run of n pixels (n >= 2) is m_pRunCodes[c * kRunRow + n]
+    // (one row per pixel value of the depth).
     // Entries above m_runLength[c] are never read.
     static constexpr std::uint32_t kRunRow = 4096;
     static constexpr std::uint32_t kShortestRun = CPixelReader::kRunAhead;
@@ -128,7 +130,7 @@ class CGifEncoder final {
     // At 1 and 4 bits per pixel the strings are kept here instead: the code
     // of the string of prefix code p and pixel x at [(p << depth) | x], 0 for
     // none.
-    std::uint16_t m_direct[4096 << 4] = {};
+    std::uint16_t m_direct[4096 << 4];
     int m_nDepth = 8;
 
     std::uint16_t m_nClearCode = 0;  // 2^m for the minimum code size m
@@ -139,11 +141,11 @@ class CGifEncoder final {
 
     // Up to 255 complete bytes, the partial byte after them and room for the
     // packer's four-byte stores.
-    std::uint8_t m_block[260] = {};
+    std::uint8_t m_block[260];
     CCodePacker m_packer;
     CPixelReader m_reader;
     // Each row's pixels at 1 and 4 bits per pixel, one byte each.
-    std::uint8_t m_rowBuffer[CPixelReader::kRowBufferSize] = {};
+    std::uint8_t m_rowBuffer[CPixelReader::kRowBufferSize];
 };
 
 }  // namespace vd
