@@ -13,6 +13,14 @@ if(VD_SANITIZE)
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(vd_options INTERFACE -fsanitize=address,undefined)
 endif()
+# The libFuzzer build (clang): every object is instrumented for the fuzzer and
+# checked by AddressSanitizer and UndefinedBehaviorSanitizer; the fuzz targets
+# add -fsanitize=fuzzer themselves.
+if(VD_BUILD_FUZZ)
+    target_compile_options(vd_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+        -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(vd_options INTERFACE -fsanitize=address,undefined)
+endif()
 
 # vd_add_subsystem(NAME SOURCES...) defines the object library of one subsystem.
 function(vd_add_subsystem name)
