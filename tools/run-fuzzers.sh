@@ -6,7 +6,8 @@
 #   VD_TESTDATA_DIR  the shared test data (default ../shared/testdata)
 # Every fuzz_* target the build defines is built and run. Each is seeded from
 # fuzz/corpus/<target>/ and, when the shared test data is there, from the BMP
-# Suite (fuzz_bitmap) or the SHG files (fuzz_shg_reader). New inputs collect
+# Suite (fuzz_bitmap), the SHG files (fuzz_shg_reader) or the project
+# databases (fuzz_jet_store). New inputs collect
 # in BUILD-DIR/corpus/<target>/ (never in the source tree); a crashing input
 # is saved in BUILD-DIR/crashes/ and makes the script exit non-zero.
 set -euo pipefail
@@ -53,6 +54,9 @@ for target in "${TARGETS[@]}"; do
             ;;
         fuzz_shg_reader)
             [ -d "$TESTDATA/shg" ] && seeds+=("$TESTDATA/shg")
+            ;;
+        fuzz_jet_store)
+            [ -d "$TESTDATA/mdb" ] && seeds+=("$TESTDATA/mdb")
             ;;
     esac
     echo "--- $target: running ${FUZZ_SECONDS}s, seeds: ${seeds[*]:-none}"
