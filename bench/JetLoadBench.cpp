@@ -33,8 +33,8 @@ double BestMs(int nRuns, const std::function<void()>& fn) {
     return best;
 }
 
-vd::test::jet::CTableSpec Headings(int nRows) {
-    vd::test::jet::CTableSpec table;
+vd::test::jet::CTableDef Headings(int nRows) {
+    vd::test::jet::CTableDef table;
     table.strName = "HeadLines";
     table.columns = {
         {"Idx", 0x04}, {"Position", 0x04}, {"Name", 0x0a}, {"Number", 0x04}, {"Deep", 0x04}};
@@ -42,7 +42,7 @@ vd::test::jet::CTableSpec Headings(int nRows) {
     table.bMapPages = true;
     for (int i = 0; i < nRows; ++i) {
         const int nGroup = 10 + i / 200;
-        table.rows.push_back(vd::test::jet::CRowSpec{
+        table.rows.push_back(vd::test::jet::CRowDef{
             {nGroup, i % 200 + 1, "Heading number " + std::to_string((i * 7919) % nRows), i + 1,
              1 + i % 4}});
     }

@@ -37,29 +37,29 @@ inline std::string PublicationRows(const std::string& strRoot) {
 // The 5 x 3 picture of 4 bits per pixel with three hotspots (a pop-up, an
 // invisible jump and a macro) whose expected GIF and map are in data/
 // (see data/make-expected.py).
-inline CShgSpec PlanPicture() {
-    CShgSpec spec;
-    spec.layout = EShgLayout::Long38;
-    spec.nBitCount = 4;
-    spec.nWidth = 5;
-    spec.nHeight = 3;
-    spec.nColoursUsed = 16;
+inline CShgDescription PlanPicture() {
+    CShgDescription desc;
+    desc.layout = EShgLayout::Long38;
+    desc.nBitCount = 4;
+    desc.nWidth = 5;
+    desc.nHeight = 3;
+    desc.nColoursUsed = 16;
     for (int i = 0; i < 16; ++i) {
-        spec.colourTable.push_back(static_cast<std::uint8_t>((i * 16) & 0xFF));
-        spec.colourTable.push_back(static_cast<std::uint8_t>((i * 32) & 0xFF));
-        spec.colourTable.push_back(static_cast<std::uint8_t>((255 - i * 16) & 0xFF));
-        spec.colourTable.push_back(0);
+        desc.colourTable.push_back(static_cast<std::uint8_t>((i * 16) & 0xFF));
+        desc.colourTable.push_back(static_cast<std::uint8_t>((i * 32) & 0xFF));
+        desc.colourTable.push_back(static_cast<std::uint8_t>((255 - i * 16) & 0xFF));
+        desc.colourTable.push_back(0);
     }
     // Bottom row first, high nibble first, rows padded to 4 bytes.
-    spec.pixels = {0x0F, 0x0F, 0x00, 0x00,   // 0 15 0 15 0
+    desc.pixels = {0x0F, 0x0F, 0x00, 0x00,   // 0 15 0 15 0
                    0x11, 0x11, 0x10, 0x00,   // 1 1 1 1 1
                    0x12, 0x34, 0x50, 0x00};  // 1 2 3 4 5
-    spec.hotspots = {
+    desc.hotspots = {
         {0xE2, 0, 0, 2, 1, "!Glossary", "glossary_id"},
         {0xE7, 1, 1, 4, 2, "!Welcome", "welcome_id"},
         {0xC8, 4, 0, 1, 1, "!Run", "JumpId(`a.hlp',`b')"},
     };
-    return spec;
+    return desc;
 }
 
 inline std::filesystem::path ExpectedDataDir() {
@@ -96,9 +96,9 @@ class CPublicationTest : public ::testing::Test {
             << strReason;
         return strPath;
     }
-    std::string WriteShg(const std::string& strName, const CShgSpec& spec) {
+    std::string WriteShg(const std::string& strName, const CShgDescription& desc) {
         const std::string strPath = m_work.File(strName);
-        WriteBytes(strPath, BuildShg(spec));
+        WriteBytes(strPath, BuildShg(desc));
         return strPath;
     }
 

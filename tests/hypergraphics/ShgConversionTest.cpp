@@ -14,7 +14,7 @@
 namespace vd {
 namespace {
 
-using test::CShgSpec;
+using test::CShgDescription;
 using test::FilesBelow;
 using test::ReadBytes;
 
@@ -114,9 +114,9 @@ TEST_F(ShgConversion, MissingRecordsFailBeforeAnythingIsWritten) {
 
 TEST_F(ShgConversion, APictureWithoutHotspotsGivesAnEmptyMap) {
     const std::string strDb = MakeDatabase("project.db");
-    CShgSpec spec = test::PlanPicture();
-    spec.hotspots.clear();
-    const std::string strShg = WriteShg("bare.shg", spec);
+    CShgDescription desc = test::PlanPicture();
+    desc.hotspots.clear();
+    const std::string strShg = WriteShg("bare.shg", desc);
     ASSERT_EQ(Convert(strDb, strShg), 1) << m_strReason;
     const auto map = ReadBytes(m_out.Path() / "maps" / "bare.map");
     EXPECT_EQ(std::string(map.begin(), map.end()), "<MAP NAME=\"bare.map\">\r\n</MAP>\r\n");

@@ -95,7 +95,7 @@ bool IsFixed(std::uint8_t nType) {
     return nType != kText && nType != kMemo && nType != 0x09 && nType != 0x0b;
 }
 
-std::uint16_t SizeOf(const CColumnSpec& column) {
+std::uint16_t SizeOf(const CColumnDef& column) {
     if (column.nLength != 0) return column.nLength;
     switch (column.nType) {
         case kBoolean:
@@ -186,9 +186,9 @@ struct CLayout {
     std::size_t nVarColumns = 0;
 };
 
-CLayout LayOut(const CTableSpec& table) {
+CLayout LayOut(const CTableDef& table) {
     CLayout layout;
-    for (const CColumnSpec& column : table.columns) {
+    for (const CColumnDef& column : table.columns) {
         if (IsFixed(column.nType)) {
             layout.fixedOffsets.push_back(static_cast<std::uint16_t>(layout.nFixedSize));
             layout.varIndexes.push_back(0);
@@ -201,7 +201,7 @@ CLayout LayOut(const CTableSpec& table) {
     return layout;
 }
 
-CBytes EncodeMemo(CImage& image, const CColumnSpec& column, const std::string& text) {
+CBytes EncodeMemo(CImage& image, const CColumnDef& column, const std::string& text) {
     const CBytes data = EncodeText(text, column.bCompressedText);
     CBytes value;
     const auto nLength = static_cast<std::uint32_t>(data.size());
@@ -243,8 +243,7 @@ CBytes EncodeMemo(CImage& image, const CColumnSpec& column, const std::string& t
     return value;
 }
 
-CBytes EncodeRow(CImage& image, const CTableSpec& table, const CLayout& layout,
-                 const CRowSpec& row) {
+CBytes EncodeRow(CImage& image, const CTableDef& table, const CLayout& layout, const CRowDef& row) {
     const std::size_t nColumns = table.columns.size();
     const std::size_t nStored =
         row.nStoredColumns < 0 ? nColumns : static_cast<std::size_t>(row.nStoredColumns);
@@ -261,7 +260,7 @@ CBytes EncodeRow(CImage& image, const CTableSpec& table, const CLayout& layout,
     std::vector<std::uint8_t> mask((nStored + 7) / 8, 0);
     std::vector<std::pair<std::size_t, CBytes>> varValues;  // var index, bytes
     for (std::size_t c = 0; c < nStored; ++c) {
-        const CColumnSpec& column = table.columns[c];
+        const CColumnDef& column = table.columns[c];
         const CCell cell = c < row.cells.size() ? row.cells[c] : CCell{};
         const bool bNull = std::holds_alternative<std::monostate>(cell);
         if (column.nType == kBoolean) {
@@ -314,14 +313,14 @@ CBytes EncodeName(const std::string& strName) {
 
 // Builds one table: its definition on nDefinitionPage (and continuation
 // pages), its data pages and its usage map.
-void BuildTable(CImage& image, std::uint32_t nDefinitionPage, const CTableSpec& table) {
+void BuildTable(CImage& image, std::uint32_t nDefinitionPage, const CTableDef& table) {
     const CLayout layout = LayOut(table);
 
     // Rows.
     std::vector<std::uint32_t> dataPages;
     std::vector<std::uint32_t> movedPages;
     std::uint32_t nLiveRows = 0;
-    for (const CRowSpec& row : table.rows) {
+    for (const CRowDef& row : table.rows) {
         const CBytes bytes = EncodeRow(image, table, layout, row);
         if (!row.bDeleted) ++nLiveRows;
         if (row.bMoved) {
@@ -398,7 +397,7 @@ void BuildTable(CImage& image, std::uint32_t nDefinitionPage, const CTableSpec& 
         Append32(def, 0);
     }
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
-        const CColumnSpec& column = table.columns[c];
+        const CColumnDef& column = table.columns[c];
         CBytes entry(25, 0);
         entry[0] = column.nType;
         Put16(entry.data() + 5, static_cast<std::uint32_t>(c));
@@ -411,7 +410,7 @@ void BuildTable(CImage& image, std::uint32_t nDefinitionPage, const CTableSpec& 
         Put16(entry.data() + 23, SizeOf(column));
         def.insert(def.end(), entry.begin(), entry.end());
     }
-    for (const CColumnSpec& column : table.columns) {
+    for (const CColumnDef& column : table.columns) {
         const CBytes name = EncodeName(column.strName);
         def.insert(def.end(), name.begin(), name.end());
     }
@@ -443,7 +442,7 @@ void BuildTable(CImage& image, std::uint32_t nDefinitionPage, const CTableSpec& 
         Put32(entry.data() + 8, physicalOf[i]);
         def.insert(def.end(), entry.begin(), entry.end());
     }
-    for (const CIndexSpec& index : table.indexes) {
+    for (const CIndexDef& index : table.indexes) {
         const CBytes name = EncodeName(index.strName);
         def.insert(def.end(), name.begin(), name.end());
     }
@@ -498,30 +497,30 @@ void WriteHeader(CPage& page) {
 
 }  // namespace
 
-std::vector<CRowSpec> Rows(const std::vector<std::vector<CCell>>& cells) {
-    std::vector<CRowSpec> rows;
-    for (const auto& row : cells) rows.push_back(CRowSpec{row});
+std::vector<CRowDef> Rows(const std::vector<std::vector<CCell>>& cells) {
+    std::vector<CRowDef> rows;
+    for (const auto& row : cells) rows.push_back(CRowDef{row});
     return rows;
 }
 
-std::vector<std::uint8_t> BuildJetDatabase(const std::vector<CTableSpec>& tables) {
+std::vector<std::uint8_t> BuildJetDatabase(const std::vector<CTableDef>& tables) {
     CImage image;
     WriteHeader(image.Page(image.NewPage()));
     image.NewPage();  // page 1: the global usage map, unused here
     const std::uint32_t nCatalogPage = image.NewPage();  // page 2: the catalog's definition
 
-    CTableSpec catalog;
+    CTableDef catalog;
     catalog.strName = "MSysObjects";
     catalog.columns = {
         {"Id", kLong}, {"ParentId", kLong}, {"Name", kText}, {"Type", kInteger}, {"Flags", kLong}};
     catalog.rows.push_back(
-        CRowSpec{{std::int32_t{2}, std::int32_t{0x0F000001}, std::string("MSysObjects"),
-                  std::int32_t{1}, static_cast<std::int32_t>(0x80000002u)}});
-    for (const CTableSpec& table : tables) {
+        CRowDef{{std::int32_t{2}, std::int32_t{0x0F000001}, std::string("MSysObjects"),
+                 std::int32_t{1}, static_cast<std::int32_t>(0x80000002u)}});
+    for (const CTableDef& table : tables) {
         const std::uint32_t nPage = image.NewPage();
         BuildTable(image, nPage, table);
-        catalog.rows.push_back(CRowSpec{{static_cast<std::int32_t>(nPage), std::int32_t{0x0F000001},
-                                         table.strName, std::int32_t{1}, std::int32_t{0}}});
+        catalog.rows.push_back(CRowDef{{static_cast<std::int32_t>(nPage), std::int32_t{0x0F000001},
+                                        table.strName, std::int32_t{1}, std::int32_t{0}}});
     }
     BuildTable(image, nCatalogPage, catalog);
     return image.Bytes();

@@ -14,7 +14,7 @@ namespace vd::test::jet {
 
 enum class EMemoForm { inlineValue, singlePage, chain };
 
-struct CColumnSpec {
+struct CColumnDef {
     std::string strName;
     std::uint8_t nType = 0x04;  // Long Integer
     std::uint16_t nLength = 0;  // bytes; 0 gives the type's size (Text: 510)
@@ -22,7 +22,7 @@ struct CColumnSpec {
     EMemoForm eMemoForm = EMemoForm::inlineValue;
 };
 
-struct CIndexSpec {
+struct CIndexDef {
     std::string strName;
     std::vector<std::string> keys;  // column names; a leading '-' sorts that key descending
     // Several named indexes with the same non-negative group share one
@@ -33,25 +33,25 @@ struct CIndexSpec {
 // NULL, an integer (also Yes/No, Byte, Integer) or a text.
 using CCell = std::variant<std::monostate, std::int32_t, std::string>;
 
-struct CRowSpec {
+struct CRowDef {
     std::vector<CCell> cells;
     bool bDeleted = false;
     bool bMoved = false;      // stored elsewhere; its slot keeps a pointer
     int nStoredColumns = -1;  // fewer: written before the later columns were added
 };
 
-struct CTableSpec {
+struct CTableDef {
     std::string strName;
-    std::vector<CColumnSpec> columns;
-    std::vector<CIndexSpec> indexes;
-    std::vector<CRowSpec> rows;
+    std::vector<CColumnDef> columns;
+    std::vector<CIndexDef> indexes;
+    std::vector<CRowDef> rows;
     bool bMapPages = false;  // a usage map of type 1 (bitmap on its own page)
 };
 
 // The bytes of a Jet 4 file holding the tables.
-std::vector<std::uint8_t> BuildJetDatabase(const std::vector<CTableSpec>& tables);
+std::vector<std::uint8_t> BuildJetDatabase(const std::vector<CTableDef>& tables);
 
 // Rows from plain cells.
-std::vector<CRowSpec> Rows(const std::vector<std::vector<CCell>>& cells);
+std::vector<CRowDef> Rows(const std::vector<std::vector<CCell>>& cells);
 
 }  // namespace vd::test::jet

@@ -183,11 +183,11 @@ TEST_F(JetTool, ConvertRefusesWhatItCannotWriteFaithfully) {
 }
 
 // The five tables with one row each; fields of other types and NULLs as given.
-std::vector<test::jet::CTableSpec> MinimalProject(bool bNullName) {
+std::vector<test::jet::CTableDef> MinimalProject(bool bNullName) {
     using test::jet::CCell;
     using test::jet::Rows;
     constexpr std::uint8_t kLong = 0x04, kText = 0x0a, kDate = 0x08;
-    std::vector<test::jet::CTableSpec> tables(5);
+    std::vector<test::jet::CTableDef> tables(5);
     tables[0] = {"Sources",
                  {{"Idx", kLong},
                   {"SourcesStammIdx", kLong},
@@ -284,10 +284,10 @@ class JetPublication : public test::CPublicationTest {
         return files;
     }
 
-    void MakeShg(const std::vector<test::CShgHotspotSpec>& hotspots) {
-        test::CShgSpec spec = test::PlanPicture();
-        spec.hotspots = hotspots;
-        m_strShg = WriteShg("overview.shg", spec);
+    void MakeShg(const std::vector<test::CShgHotspotDescription>& hotspots) {
+        test::CShgDescription desc = test::PlanPicture();
+        desc.hotspots = hotspots;
+        m_strShg = WriteShg("overview.shg", desc);
     }
 
     // The file whose name ends in strSuffix.

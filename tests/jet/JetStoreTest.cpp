@@ -21,10 +21,10 @@ namespace {
 using test::CTempDir;
 using test::jet::BuildJetDatabase;
 using test::jet::CCell;
-using test::jet::CColumnSpec;
-using test::jet::CIndexSpec;
-using test::jet::CRowSpec;
-using test::jet::CTableSpec;
+using test::jet::CColumnDef;
+using test::jet::CIndexDef;
+using test::jet::CRowDef;
+using test::jet::CTableDef;
 using test::jet::EMemoForm;
 using test::jet::Rows;
 
@@ -46,14 +46,14 @@ std::string EngineError(Fn&& fn) {
 // Writes the built file and opens it through the engine.
 class BuiltDatabase : public ::testing::Test {
   protected:
-    std::unique_ptr<CEngineDatabase> Open(const std::vector<CTableSpec>& tables) {
+    std::unique_ptr<CEngineDatabase> Open(const std::vector<CTableDef>& tables) {
         m_strPath = m_dir.File("built.mdb");
         test::WriteBytes(m_strPath, BuildJetDatabase(tables));
         auto pDb = CreateEngineDatabase();
         pDb->Open(m_strPath);
         return pDb;
     }
-    std::unique_ptr<CEngineRecordset> OpenTable(const std::vector<CTableSpec>& tables,
+    std::unique_ptr<CEngineRecordset> OpenTable(const std::vector<CTableDef>& tables,
                                                 const std::string& strTable) {
         m_pDb = Open(tables);
         auto pRs = m_pDb->CreateRecordset();
@@ -66,8 +66,8 @@ class BuiltDatabase : public ::testing::Test {
     std::unique_ptr<CEngineDatabase> m_pDb;
 };
 
-CTableSpec ValuesTable() {
-    CTableSpec table;
+CTableDef ValuesTable() {
+    CTableDef table;
     table.strName = "Values";
     table.columns = {{"Id", kLong},   {"Name", kText}, {"Note", kMemo},
                      {"Count", kInt}, {"Flag", kBool}, {"Small", kByte}};
@@ -107,7 +107,7 @@ TEST_F(BuiltDatabase, NullIsKeptApartFromEmptyText) {
 TEST_F(BuiltDatabase, CompressedTextAndEveryFormOfMemoReadBack) {
     std::string strLong;
     for (int i = 0; i < 700; ++i) strLong += "Zeile " + std::to_string(i) + " \xC3\xA4\xCE\xA9 ";
-    CTableSpec table;
+    CTableDef table;
     table.strName = "Texts";
     table.columns = {{"Id", kLong},
                      {"Mask", kText, 0, true},
@@ -143,13 +143,13 @@ std::string NameOf(int n) {
     return strName;
 }
 
-CTableSpec NumberedTable(int nRows) {
-    CTableSpec table;
+CTableDef NumberedTable(int nRows) {
+    CTableDef table;
     table.strName = "Numbers";
     table.columns = {{"Id", kLong}, {"Name", kText}};
     table.indexes = {{"IDX", {"Id"}}, {"IDXNAME", {"Name"}}};
     for (int i = 1; i <= nRows; ++i) {
-        table.rows.push_back(CRowSpec{{std::int32_t{i}, NameOf(i)}});
+        table.rows.push_back(CRowDef{{std::int32_t{i}, NameOf(i)}});
     }
     return table;
 }
@@ -161,7 +161,7 @@ std::vector<std::int32_t> WalkIds(CEngineRecordset& rs) {
 }
 
 TEST_F(BuiltDatabase, DeletedRowsAreSkippedAndMovedRowsFollowed) {
-    CTableSpec table = NumberedTable(5);
+    CTableDef table = NumberedTable(5);
     table.rows[1].bDeleted = true;
     table.rows[3].bMoved = true;
     auto pRs = OpenTable({table}, "Numbers");
@@ -173,7 +173,7 @@ TEST_F(BuiltDatabase, DeletedRowsAreSkippedAndMovedRowsFollowed) {
 }
 
 TEST_F(BuiltDatabase, ARowOlderThanAColumnReadsNullThere) {
-    CTableSpec table;
+    CTableDef table;
     table.strName = "Grown";
     table.columns = {{"Id", kLong}, {"Name", kText}, {"Added", kLong}, {"Label", kText}};
     table.rows = Rows({{std::int32_t{1}, std::string("old"), std::int32_t{9}, std::string("z")},
@@ -190,7 +190,7 @@ TEST_F(BuiltDatabase, ARowOlderThanAColumnReadsNullThere) {
 }
 
 TEST_F(BuiltDatabase, DescendingKeysAndNullKeysKeepTheirPlace) {
-    CTableSpec table;
+    CTableDef table;
     table.strName = "Scores";
     table.columns = {{"Id", kLong}, {"Score", kLong}, {"Name", kText}};
     table.indexes = {{"BYSCORE", {"-Score", "Name"}}, {"BYNAME", {"Name"}}};
@@ -216,7 +216,7 @@ TEST_F(BuiltDatabase, DescendingKeysAndNullKeysKeepTheirPlace) {
 }
 
 TEST_F(BuiltDatabase, NamedIndexesSharingAPhysicalIndexMapThroughTheirEntries) {
-    CTableSpec table;
+    CTableDef table;
     table.strName = "HeadLines";
     table.columns = {{"Idx", kLong}, {"Position", kLong}, {"Name", kText}};
     table.indexes = {{"IDXNAME", {"Idx", "Name"}, 1},
@@ -241,7 +241,7 @@ TEST_F(BuiltDatabase, NamedIndexesSharingAPhysicalIndexMapThroughTheirEntries) {
 }
 
 TEST_F(BuiltDatabase, LargeTablesWithMapPagesLoadWholeAndSeekEveryKey) {
-    CTableSpec table = NumberedTable(3000);
+    CTableDef table = NumberedTable(3000);
     table.bMapPages = true;
     std::shuffle(table.rows.begin(), table.rows.end(), std::mt19937(7));
     auto pRs = OpenTable({table}, "Numbers");
@@ -259,7 +259,7 @@ TEST_F(BuiltDatabase, LargeTablesWithMapPagesLoadWholeAndSeekEveryKey) {
 }
 
 TEST_F(BuiltDatabase, ADefinitionOverSeveralPagesIsRead) {
-    CTableSpec table;
+    CTableDef table;
     table.strName = "Wide";
     for (int i = 0; i < 120; ++i) {
         table.columns.push_back({"ColumnWithAVeryLongDescriptiveName" + std::to_string(i), kLong});
@@ -293,7 +293,7 @@ TEST_F(BuiltDatabase, TablesAreSharedAndOutliveTheirDatabase) {
 }
 
 TEST_F(BuiltDatabase, AnEmptyTableIsAtBothEnds) {
-    CTableSpec table = NumberedTable(0);
+    CTableDef table = NumberedTable(0);
     auto pRs = OpenTable({table}, "Numbers");
     EXPECT_TRUE(pRs->IsBOF());
     EXPECT_TRUE(pRs->IsEOF());
@@ -322,7 +322,7 @@ std::string LoadAll(std::vector<std::uint8_t> bytes) {
 }
 
 TEST_F(BuiltDatabase, DamagedStructuresRaiseErrorsNamingTheTable) {
-    CTableSpec table = NumberedTable(20);
+    CTableDef table = NumberedTable(20);
     table.columns.push_back({"Note", kMemo, 0, false, EMemoForm::singlePage});
     for (auto& row : table.rows) row.cells.push_back(std::string("some note"));
     const std::vector<std::uint8_t> good = BuildJetDatabase({table});

@@ -37,30 +37,30 @@ void PutCompressedDword(Bytes& out, std::uint32_t value, bool bLong) {
     }
 }
 
-Bytes PackPixels(const CShgSpec& spec) {
-    switch (spec.nPacking) {
+Bytes PackPixels(const CShgDescription& desc) {
+    switch (desc.nPacking) {
         case 0:
-            return spec.pixels;
+            return desc.pixels;
         case 1:
-            return PackRunLength(spec.pixels);
+            return PackRunLength(desc.pixels);
         case 2:
-            return PackLz77(spec.pixels);
+            return PackLz77(desc.pixels);
         case 3: {
-            const Bytes runs = PackRunLength(spec.pixels);
+            const Bytes runs = PackRunLength(desc.pixels);
             return PackLz77(runs);
         }
         default:
-            return spec.pixels;  // unknown packings: the bytes as they are
+            return desc.pixels;  // unknown packings: the bytes as they are
     }
 }
 
-Bytes HotspotSection(const CShgSpec& spec) {
+Bytes HotspotSection(const CShgDescription& desc) {
     Bytes out;
-    if (spec.hotspots.empty() && !spec.bHotspotSection) return out;
+    if (desc.hotspots.empty() && !desc.bHotspotSection) return out;
     out.push_back(0x01);
-    Put16(out, static_cast<std::uint32_t>(spec.hotspots.size()));
-    Put32(out, static_cast<std::uint32_t>(spec.macroData.size()));
-    for (const CShgHotspotSpec& hotspot : spec.hotspots) {
+    Put16(out, static_cast<std::uint32_t>(desc.hotspots.size()));
+    Put32(out, static_cast<std::uint32_t>(desc.macroData.size()));
+    for (const CShgHotspotDescription& hotspot : desc.hotspots) {
         out.push_back(hotspot.nTypeByte);
         Put16(out, 0);  // further identification
         Put16(out, hotspot.nLeft);
@@ -69,8 +69,8 @@ Bytes HotspotSection(const CShgSpec& spec) {
         Put16(out, hotspot.nHeight);
         Put32(out, 0x12345678);  // hash of the target
     }
-    out.insert(out.end(), spec.macroData.begin(), spec.macroData.end());
-    for (const CShgHotspotSpec& hotspot : spec.hotspots) {
+    out.insert(out.end(), desc.macroData.begin(), desc.macroData.end());
+    for (const CShgHotspotDescription& hotspot : desc.hotspots) {
         out.insert(out.end(), hotspot.strName.begin(), hotspot.strName.end());
         out.push_back(0);
         out.insert(out.end(), hotspot.strTarget.begin(), hotspot.strTarget.end());
@@ -85,25 +85,25 @@ std::size_t RowBytes(std::uint32_t nWidth, std::uint16_t nBitCount) {
     return (static_cast<std::size_t>(nWidth) * nBitCount + 31) / 32 * 4;
 }
 
-std::vector<std::uint8_t> BuildShg(const CShgSpec& spec) {
-    const Bytes data = PackPixels(spec);
-    const Bytes hotspots = HotspotSection(spec);
-    const bool bLongDwords = spec.layout == EShgLayout::LongForms;
+std::vector<std::uint8_t> BuildShg(const CShgDescription& desc) {
+    const Bytes data = PackPixels(desc);
+    const Bytes hotspots = HotspotSection(desc);
+    const bool bLongDwords = desc.layout == EShgLayout::LongForms;
 
     // The picture header, with placeholder offsets patched below.
     Bytes picture;
-    picture.push_back(spec.nType);
-    picture.push_back(spec.nPacking);
-    PutCompressedDword(picture, spec.nXResolution, bLongDwords);
-    PutCompressedDword(picture, spec.nYResolution, bLongDwords);
-    PutCompressedWord(picture, spec.nPlanes, false);
-    PutCompressedWord(picture, spec.nBitCount, false);
-    PutCompressedDword(picture, spec.nWidth, bLongDwords);
-    PutCompressedDword(picture, spec.nHeight, bLongDwords);
-    PutCompressedDword(picture, spec.nColoursUsed, bLongDwords);
+    picture.push_back(desc.nType);
+    picture.push_back(desc.nPacking);
+    PutCompressedDword(picture, desc.nXResolution, bLongDwords);
+    PutCompressedDword(picture, desc.nYResolution, bLongDwords);
+    PutCompressedWord(picture, desc.nPlanes, false);
+    PutCompressedWord(picture, desc.nBitCount, false);
+    PutCompressedDword(picture, desc.nWidth, bLongDwords);
+    PutCompressedDword(picture, desc.nHeight, bLongDwords);
+    PutCompressedDword(picture, desc.nColoursUsed, bLongDwords);
     PutCompressedDword(picture, 0, bLongDwords);  // important colours
-    const bool bLongSize = spec.layout == EShgLayout::Long38 || bLongDwords;
-    if (spec.layout == EShgLayout::Short36 && data.size() >= 0x8000) {
+    const bool bLongSize = desc.layout == EShgLayout::Long38 || bLongDwords;
+    if (desc.layout == EShgLayout::Short36 && data.size() >= 0x8000) {
         throw std::invalid_argument("data too large for a 2-byte size");
     }
     PutCompressedDword(picture, static_cast<std::uint32_t>(data.size()), bLongSize);
@@ -111,7 +111,7 @@ std::vector<std::uint8_t> BuildShg(const CShgSpec& spec) {
     const std::size_t nOffsets = picture.size();
     Put32(picture, 0);
     Put32(picture, 0);
-    picture.insert(picture.end(), spec.colourTable.begin(), spec.colourTable.end());
+    picture.insert(picture.end(), desc.colourTable.begin(), desc.colourTable.end());
     const std::uint32_t nDataOffset = static_cast<std::uint32_t>(picture.size());
     picture.insert(picture.end(), data.begin(), data.end());
     const std::uint32_t nHotspotOffset =
@@ -123,8 +123,8 @@ std::vector<std::uint8_t> BuildShg(const CShgSpec& spec) {
     }
 
     Bytes file;
-    const std::uint32_t nCount = 1u + spec.nExtraPictures;
-    Put16(file, spec.nMagic);
+    const std::uint32_t nCount = 1u + desc.nExtraPictures;
+    Put16(file, desc.nMagic);
     Put16(file, nCount);
     const std::uint32_t nFirst = 4 + 4 * nCount;
     for (std::uint32_t n = 0; n < nCount; ++n) Put32(file, nFirst);  // all at the first picture

@@ -9,7 +9,7 @@
 
 namespace vd::test {
 
-struct CShgHotspotSpec {
+struct CShgHotspotDescription {
     std::uint8_t nTypeByte = 0xE3;  // 0xE2/0xE6 pop-up, 0xE3/0xE7/0xEB/0xEF jump, 0xC8/0xCC macro
     std::uint16_t nLeft = 0;
     std::uint16_t nTop = 0;
@@ -27,7 +27,7 @@ enum class EShgLayout {
     LongForms,  // every compressed dword in its 4-byte form
 };
 
-struct CShgSpec {
+struct CShgDescription {
     std::uint16_t nMagic = 0x706C;  // or 0x506C
     std::uint8_t nType = 6;
     std::uint8_t nPacking = 0;  // 0 stored, 1 run-length, 2 LZ77, 3 LZ77 then run-length
@@ -43,7 +43,7 @@ struct CShgSpec {
     // rows (bottom row first, padded to 4 bytes) before packing.
     std::vector<std::uint8_t> colourTable;
     std::vector<std::uint8_t> pixels;
-    std::vector<CShgHotspotSpec> hotspots;
+    std::vector<CShgHotspotDescription> hotspots;
     std::vector<std::uint8_t> macroData;
     // Writes the hotspot section (header, records, macro data, strings) even
     // without hotspots; its size field is then non-zero.
@@ -53,7 +53,7 @@ struct CShgSpec {
 };
 
 // The whole file.
-std::vector<std::uint8_t> BuildShg(const CShgSpec& spec);
+std::vector<std::uint8_t> BuildShg(const CShgDescription& desc);
 
 // Packers: run-length (packing 1) and LZ77 (packing 2).
 std::vector<std::uint8_t> PackRunLength(std::span<const std::uint8_t> data);

@@ -68,19 +68,19 @@ class ShgInfoToolTest : public ::testing::Test {
 };
 
 TEST_F(ShgInfoToolTest, PrintsThePictureAndOneLinePerHotspot) {
-    CShgSpec spec;
-    spec.nPacking = 2;
-    spec.nBitCount = 4;
-    spec.nWidth = 30;
-    spec.nHeight = 20;
-    spec.nColoursUsed = 5;
-    spec.colourTable.assign(20, 0x40);
-    spec.pixels.assign(RowBytes(30, 4) * 20, 0x12);
-    spec.hotspots = {{0xE6, 1, 2, 3, 4, "!Pop \"up\"", "popup"},
+    CShgDescription desc;
+    desc.nPacking = 2;
+    desc.nBitCount = 4;
+    desc.nWidth = 30;
+    desc.nHeight = 20;
+    desc.nColoursUsed = 5;
+    desc.colourTable.assign(20, 0x40);
+    desc.pixels.assign(RowBytes(30, 4) * 20, 0x12);
+    desc.hotspots = {{0xE6, 1, 2, 3, 4, "!Pop \"up\"", "popup"},
                      {0xE3, 10, 0, 20, 5, "!Jump", "topic"},
                      {0xC8, 0, 10, 30, 10, "Mac\tro", "Exec(1)"}};
     const std::string strPath = m_dir.File("picture.shg");
-    WriteBytes(strPath, BuildShg(spec));
+    WriteBytes(strPath, BuildShg(desc));
 
     const CToolRun run = ShgInfo(Quote(strPath));
     EXPECT_EQ(run.nExit, 0) << run.strErr;

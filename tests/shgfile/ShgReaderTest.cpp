@@ -15,33 +15,33 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // A picture with runs (for the packers) and varied bytes, bottom row first.
-CShgSpec Picture(std::uint16_t nBitCount, std::uint32_t nWidth, std::uint32_t nHeight,
-                 std::uint8_t nPacking = 0) {
-    CShgSpec spec;
-    spec.nBitCount = nBitCount;
-    spec.nWidth = nWidth;
-    spec.nHeight = nHeight;
-    spec.nPacking = nPacking;
+CShgDescription Picture(std::uint16_t nBitCount, std::uint32_t nWidth, std::uint32_t nHeight,
+                        std::uint8_t nPacking = 0) {
+    CShgDescription desc;
+    desc.nBitCount = nBitCount;
+    desc.nWidth = nWidth;
+    desc.nHeight = nHeight;
+    desc.nPacking = nPacking;
     const std::size_t nColours = std::size_t{1} << nBitCount;
     for (std::size_t n = 0; n < nColours; ++n) {
-        spec.colourTable.push_back(static_cast<std::uint8_t>(n));
-        spec.colourTable.push_back(static_cast<std::uint8_t>(n * 3));
-        spec.colourTable.push_back(static_cast<std::uint8_t>(255 - n));
-        spec.colourTable.push_back(0);
+        desc.colourTable.push_back(static_cast<std::uint8_t>(n));
+        desc.colourTable.push_back(static_cast<std::uint8_t>(n * 3));
+        desc.colourTable.push_back(static_cast<std::uint8_t>(255 - n));
+        desc.colourTable.push_back(0);
     }
     const std::size_t nRowBytes = RowBytes(nWidth, nBitCount);
     for (std::uint32_t nRow = 0; nRow < nHeight; ++nRow) {
         for (std::size_t n = 0; n < nRowBytes; ++n) {
-            spec.pixels.push_back(n < nRowBytes / 3 ? 0x11
+            desc.pixels.push_back(n < nRowBytes / 3 ? 0x11
                                                     : static_cast<std::uint8_t>(n * 7 + nRow));
         }
     }
-    return spec;
+    return desc;
 }
 
-std::vector<CShgHotspotSpec> EveryHotspotType() {
+std::vector<CShgHotspotDescription> EveryHotspotType() {
     const std::uint8_t types[] = {0xE2, 0xE6, 0xE3, 0xE7, 0xEB, 0xEF, 0xC8, 0xCC};
-    std::vector<CShgHotspotSpec> hotspots;
+    std::vector<CShgHotspotDescription> hotspots;
     std::uint16_t n = 0;
     for (std::uint8_t nType : types) {
         hotspots.push_back({nType, static_cast<std::uint16_t>(n * 3), static_cast<std::uint16_t>(n),
@@ -54,22 +54,22 @@ std::vector<CShgHotspotSpec> EveryHotspotType() {
     return hotspots;
 }
 
-void ExpectPicture(CShgReadResult& result, const CShgSpec& spec) {
+void ExpectPicture(CShgReadResult& result, const CShgDescription& desc) {
     ASSERT_TRUE(result.m_block) << result.m_strReason;
     const Bytes bytes = BlockBytes(result.m_block);
     CDibView dib;
     ASSERT_TRUE(ParseDib(bytes, dib));
-    EXPECT_EQ(dib.nWidth, static_cast<std::int32_t>(spec.nWidth));
-    EXPECT_EQ(dib.nHeight, static_cast<std::int32_t>(spec.nHeight));
-    EXPECT_EQ(dib.nBitCount, spec.nBitCount);
+    EXPECT_EQ(dib.nWidth, static_cast<std::int32_t>(desc.nWidth));
+    EXPECT_EQ(dib.nHeight, static_cast<std::int32_t>(desc.nHeight));
+    EXPECT_EQ(dib.nBitCount, desc.nBitCount);
     EXPECT_EQ(dib.nCompression, 0u);
-    EXPECT_EQ(dib.nSizeImage, spec.pixels.size());
+    EXPECT_EQ(dib.nSizeImage, desc.pixels.size());
     EXPECT_EQ(dib.nXPelsPerMeter, 3790);
     EXPECT_EQ(dib.nYPelsPerMeter, 3780);
-    EXPECT_EQ(dib.colourTable, spec.colourTable);
+    EXPECT_EQ(dib.colourTable, desc.colourTable);
     Bytes rows;
     for (const Bytes& row : dib.rows) rows.insert(rows.end(), row.begin(), row.end());
-    EXPECT_EQ(rows, spec.pixels);
+    EXPECT_EQ(rows, desc.pixels);
 }
 
 TEST(ShgReaderTest, EveryPackingLayoutAndDepthWithEveryHotspotType) {
@@ -80,22 +80,22 @@ TEST(ShgReaderTest, EveryPackingLayoutAndDepthWithEveryHotspotType) {
             for (std::uint16_t nBits : {1, 4, 8}) {
                 SCOPED_TRACE(testing::Message() << "packing " << int{nPacking} << " layout "
                                                 << static_cast<int>(layout) << " bits " << nBits);
-                CShgSpec spec = Picture(nBits, 37, 9, nPacking);
-                spec.layout = layout;
-                spec.nMagic = nBits == 4 ? 0x506C : 0x706C;
-                spec.hotspots = EveryHotspotType();
-                spec.macroData = {0x10, 0x00, 0x20};
+                CShgDescription desc = Picture(nBits, 37, 9, nPacking);
+                desc.layout = layout;
+                desc.nMagic = nBits == 4 ? 0x506C : 0x706C;
+                desc.hotspots = EveryHotspotType();
+                desc.macroData = {0x10, 0x00, 0x20};
                 CShgReadResult result;
-                ReadShgBytes(BuildShg(spec), result);
-                ExpectPicture(result, spec);
+                ReadShgBytes(BuildShg(desc), result);
+                ExpectPicture(result, desc);
                 EXPECT_EQ(result.m_header.nPacking, nPacking);
 
-                ASSERT_EQ(result.m_list.GetCount(), spec.hotspots.size());
+                ASSERT_EQ(result.m_list.GetCount(), desc.hotspots.size());
                 const std::int32_t types[] = {AREA_POPUP, AREA_POPUP, AREA_JUMP,  AREA_JUMP,
                                               AREA_JUMP,  AREA_JUMP,  AREA_MACRO, AREA_MACRO};
                 std::size_t n = 0;
                 for (const CArea* pArea : result.m_list) {
-                    const CShgHotspotSpec& hotspot = spec.hotspots[n];
+                    const CShgHotspotDescription& hotspot = desc.hotspots[n];
                     EXPECT_EQ(pArea->m_nType, types[n]) << n;
                     EXPECT_EQ(pArea->m_bVisible, (hotspot.nTypeByte & 4) ? 0 : 1) << n;
                     EXPECT_EQ(pArea->m_strName, hotspot.strName);
@@ -114,7 +114,7 @@ TEST(ShgReaderTest, EveryPackingLayoutAndDepthWithEveryHotspotType) {
                     EXPECT_EQ(pArea->m_nLineWidth, 1);
                     ++n;
                 }
-                EXPECT_EQ(result.m_list.GetAt(spec.hotspots.size() - 1)->m_rect.right, 131070);
+                EXPECT_EQ(result.m_list.GetAt(desc.hotspots.size() - 1)->m_rect.right, 131070);
             }
         }
     }
@@ -170,33 +170,33 @@ TEST(ShgReaderTest, WorkedEightyByteExample) {
 TEST(ShgReaderTest, ShortDataSizeFieldKeepsTheLastPackedByte) {
     // A 36-byte header holds the data size as twice the value in 2 bytes; the
     // whole packed data, its last byte included, must be decoded.
-    CShgSpec spec = Picture(8, 5, 3, 1);
-    spec.layout = EShgLayout::Short36;
-    spec.pixels.back() = 0x5A;
-    const Bytes file = BuildShg(spec);
+    CShgDescription desc = Picture(8, 5, 3, 1);
+    desc.layout = EShgLayout::Short36;
+    desc.pixels.back() = 0x5A;
+    const Bytes file = BuildShg(desc);
     CShgReadResult result;
     ReadShgBytes(file, result);
-    ExpectPicture(result, spec);
+    ExpectPicture(result, desc);
     EXPECT_EQ(result.m_header.nHeaderSize, 28u);
-    EXPECT_EQ(result.m_header.nDataSize, PackRunLength(spec.pixels).size());
+    EXPECT_EQ(result.m_header.nDataSize, PackRunLength(desc.pixels).size());
 }
 
 TEST(ShgReaderTest, PicturesWithoutHotspotsAndEmptyHotspotSections) {
     for (std::uint8_t nPacking = 0; nPacking <= 3; ++nPacking) {
         SCOPED_TRACE(int{nPacking});
-        CShgSpec spec = Picture(4, 10, 4, nPacking);
+        CShgDescription desc = Picture(4, 10, 4, nPacking);
         CShgReadResult plain;
-        ReadShgBytes(BuildShg(spec), plain);
-        ExpectPicture(plain, spec);
+        ReadShgBytes(BuildShg(desc), plain);
+        ExpectPicture(plain, desc);
         EXPECT_TRUE(plain.m_list.IsEmpty());
         EXPECT_EQ(plain.m_header.nHotspotSize, 0u);
 
         // A section with a count of 0 takes no strings, even with macro data.
-        spec.bHotspotSection = true;
-        spec.macroData = {1, 2, 3};
+        desc.bHotspotSection = true;
+        desc.macroData = {1, 2, 3};
         CShgReadResult empty;
-        ReadShgBytes(BuildShg(spec), empty);
-        ExpectPicture(empty, spec);
+        ReadShgBytes(BuildShg(desc), empty);
+        ExpectPicture(empty, desc);
         EXPECT_TRUE(empty.m_list.IsEmpty());
     }
 }
@@ -204,12 +204,12 @@ TEST(ShgReaderTest, PicturesWithoutHotspotsAndEmptyHotspotSections) {
 TEST(ShgReaderTest, ListHoldsOnlyTheNewAreasAndOldOnesStayAlive) {
     CArea old(1);
     old.m_strName = "old";
-    CShgSpec spec = Picture(1, 8, 2);
-    spec.hotspots = {{0xE2, 10, 20, 30, 40, "n", "t"}};
+    CShgDescription desc = Picture(1, 8, 2);
+    desc.hotspots = {{0xE2, 10, 20, 30, 40, "n", "t"}};
     CShgReadResult result;
     result.m_list.AddTail(&old);
     // ReadShgBytes empties the list without deleting the area it held.
-    ReadShgBytes(BuildShg(spec), result);
+    ReadShgBytes(BuildShg(desc), result);
     ASSERT_EQ(result.m_list.GetCount(), 1u);
     const CArea* pHead = result.m_list.GetHead();
     ASSERT_NE(pHead, nullptr);
@@ -219,21 +219,21 @@ TEST(ShgReaderTest, ListHoldsOnlyTheNewAreasAndOldOnesStayAlive) {
 }
 
 TEST(ShgReaderTest, ShortColourTablesAreRecordedAndAFullOneIsNot) {
-    CShgSpec spec = Picture(8, 6, 2, 2);
-    spec.nColoursUsed = 3;
-    spec.colourTable.resize(12);
+    CShgDescription desc = Picture(8, 6, 2, 2);
+    desc.nColoursUsed = 3;
+    desc.colourTable.resize(12);
     CShgReadResult result;
-    ReadShgBytes(BuildShg(spec), result);
-    ExpectPicture(result, spec);
+    ReadShgBytes(BuildShg(desc), result);
+    ExpectPicture(result, desc);
     CDibView dib;
     ASSERT_TRUE(ParseDib(BlockBytes(result.m_block), dib));
     EXPECT_EQ(dib.nClrUsed, 3u);
 
-    spec = Picture(4, 6, 2);
-    spec.nColoursUsed = 16;  // the same as 0
+    desc = Picture(4, 6, 2);
+    desc.nColoursUsed = 16;  // the same as 0
     CShgReadResult full;
-    ReadShgBytes(BuildShg(spec), full);
-    ExpectPicture(full, spec);
+    ReadShgBytes(BuildShg(desc), full);
+    ExpectPicture(full, desc);
     ASSERT_TRUE(ParseDib(BlockBytes(full.m_block), dib));
     EXPECT_EQ(dib.nClrUsed, 0u);
 }
@@ -241,33 +241,33 @@ TEST(ShgReaderTest, ShortColourTablesAreRecordedAndAFullOneIsNot) {
 TEST(ShgReaderTest, BlockHoldsTheWholeDecodedPicture) {
     // A picture that packs far below its size: the block grows to hold every
     // row, and a later picture in the offset table is not needed.
-    CShgSpec spec = Picture(8, 200, 150, 3);
-    std::fill(spec.pixels.begin(), spec.pixels.end(), 0x07);
-    spec.nExtraPictures = 2;
-    const Bytes file = BuildShg(spec);
-    ASSERT_LT(file.size(), spec.pixels.size() / 10);
+    CShgDescription desc = Picture(8, 200, 150, 3);
+    std::fill(desc.pixels.begin(), desc.pixels.end(), 0x07);
+    desc.nExtraPictures = 2;
+    const Bytes file = BuildShg(desc);
+    ASSERT_LT(file.size(), desc.pixels.size() / 10);
     CShgReadResult result;
     ReadShgBytes(file, result);
-    ExpectPicture(result, spec);
-    EXPECT_EQ(result.m_block.GetSize(), 40 + 1024 + spec.pixels.size());
+    ExpectPicture(result, desc);
+    EXPECT_EQ(result.m_block.GetSize(), 40 + 1024 + desc.pixels.size());
 }
 
 TEST(ShgReaderTest, PackedDataCutShortLeavesZeroRowsAndPackedExcessIsDropped) {
-    CShgSpec spec = Picture(8, 16, 4, 1);
-    Bytes file = BuildShg(spec);
+    CShgDescription desc = Picture(8, 16, 4, 1);
+    Bytes file = BuildShg(desc);
     file.resize(file.size() - 10);  // the last runs are missing
     CShgReadResult result;
     ReadShgBytes(file, result);
     ASSERT_TRUE(result.m_block) << result.m_strReason;
     CDibView dib;
     ASSERT_TRUE(ParseDib(BlockBytes(result.m_block), dib));
-    EXPECT_LT(dib.nSizeImage, spec.pixels.size());
-    EXPECT_EQ(dib.rows.front(), Bytes(spec.pixels.begin(), spec.pixels.begin() + 16));
+    EXPECT_LT(dib.nSizeImage, desc.pixels.size());
+    EXPECT_EQ(dib.rows.front(), Bytes(desc.pixels.begin(), desc.pixels.begin() + 16));
     EXPECT_EQ(dib.rows.back().back(), 0);
-    EXPECT_NE(spec.pixels.back(), 0);
+    EXPECT_NE(desc.pixels.back(), 0);
 
     // Runs that decode beyond the picture stop at the end of the block.
-    CShgSpec big = Picture(8, 4, 1, 1);
+    CShgDescription big = Picture(8, 4, 1, 1);
     big.pixels.assign(5000, 0x33);
     CShgReadResult excess;
     ReadShgBytes(BuildShg(big), excess);
@@ -288,21 +288,21 @@ TEST(ShgReaderTest, RefusesWhatItCannotRead) {
         file.at(nPos) = nValue;
         return file;
     };
-    CShgSpec bits24 = Picture(8, 4, 2);
+    CShgDescription bits24 = Picture(8, 4, 2);
     bits24.nBitCount = 24;
     bits24.colourTable.clear();
-    CShgSpec planes2 = Picture(4, 4, 2);
+    CShgDescription planes2 = Picture(4, 4, 2);
     planes2.nPlanes = 2;
-    CShgSpec tooManyColours = Picture(1, 4, 2);
+    CShgDescription tooManyColours = Picture(1, 4, 2);
     tooManyColours.nColoursUsed = 3;
-    CShgSpec huge = Picture(8, 1, 1);
+    CShgDescription huge = Picture(8, 1, 1);
     huge.layout = EShgLayout::LongForms;
     huge.nWidth = 0x7FFFFFFF;
     huge.nHeight = 0x7FFFFFFF;
-    CShgSpec storedShort = Picture(8, 4, 4);
+    CShgDescription storedShort = Picture(8, 4, 4);
     Bytes storedShortFile = BuildShg(storedShort);
     storedShortFile.pop_back();
-    CShgSpec storedLong = Picture(1, 8, 1);
+    CShgDescription storedLong = Picture(1, 8, 1);
     storedLong.pixels.resize(400000);  // larger than the picture and the file
 
     const Case cases[] = {
@@ -337,10 +337,10 @@ TEST(ShgReaderTest, RefusesWhatItCannotRead) {
 TEST(ShgReaderTest, BadHotspotTypesFailWithTheAreasReadSoFar) {
     for (std::uint8_t nBad : {0xEA, 0xEE, 0xE0, 0x00, 0xC9}) {
         SCOPED_TRACE(int{nBad});
-        CShgSpec spec = Picture(1, 8, 2);
-        spec.hotspots = {{0xE2, 1, 1, 1, 1, "a", "b"}, {nBad, 1, 1, 1, 1, "c", "d"}};
+        CShgDescription desc = Picture(1, 8, 2);
+        desc.hotspots = {{0xE2, 1, 1, 1, 1, "a", "b"}, {nBad, 1, 1, 1, 1, "c", "d"}};
         CShgReadResult result;
-        ReadShgBytes(BuildShg(spec), result);
+        ReadShgBytes(BuildShg(desc), result);
         EXPECT_FALSE(result.m_block);
         EXPECT_NE(result.m_strReason.find("type byte"), std::string::npos);
         EXPECT_EQ(result.m_list.GetCount(), 1u);  // deleted by the result's owner
@@ -348,13 +348,13 @@ TEST(ShgReaderTest, BadHotspotTypesFailWithTheAreasReadSoFar) {
 }
 
 TEST(ShgReaderTest, EveryTruncationOfTheHotspotSectionFails) {
-    CShgSpec spec = Picture(4, 8, 2, 1);
-    spec.hotspots = EveryHotspotType();
-    spec.macroData = Bytes(20, 0xAB);
-    const Bytes file = BuildShg(spec);
-    const std::size_t nPictureEnd = file.size() - 7 - 15 * spec.hotspots.size() - 20 - [&] {
+    CShgDescription desc = Picture(4, 8, 2, 1);
+    desc.hotspots = EveryHotspotType();
+    desc.macroData = Bytes(20, 0xAB);
+    const Bytes file = BuildShg(desc);
+    const std::size_t nPictureEnd = file.size() - 7 - 15 * desc.hotspots.size() - 20 - [&] {
         std::size_t n = 0;
-        for (const auto& h : spec.hotspots) n += h.strName.size() + h.strTarget.size() + 2;
+        for (const auto& h : desc.hotspots) n += h.strName.size() + h.strTarget.size() + 2;
         return n;
     }();
     for (std::size_t nLength = nPictureEnd; nLength < file.size(); ++nLength) {
@@ -372,10 +372,10 @@ TEST(ShgReaderTest, EveryTruncationOfTheHotspotSectionFails) {
 TEST(ShgReaderTest, ArbitraryTruncationsAndCorruptionsNeverCrash) {
     // Each prefix and each single-byte change of a file with every feature;
     // the sanitizer build checks that nothing reads or writes out of bounds.
-    CShgSpec spec = Picture(4, 13, 3, 3);
-    spec.hotspots = EveryHotspotType();
-    spec.macroData = {1, 2};
-    const Bytes file = BuildShg(spec);
+    CShgDescription desc = Picture(4, 13, 3, 3);
+    desc.hotspots = EveryHotspotType();
+    desc.macroData = {1, 2};
+    const Bytes file = BuildShg(desc);
     for (std::size_t nLength = 0; nLength <= file.size(); ++nLength) {
         CShgReadResult result;
         ReadShgBytes(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(nLength)),
