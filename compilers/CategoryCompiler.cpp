@@ -29,22 +29,12 @@ const char* Find(const char* pBegin, const char* pEnd, char c) {
 
 int bCompileCategory(const std::string& strList, const std::string& strPrefix,
                      std::string* pstrReason) {
-    std::string strCause;
-    CTextLineReader reader;
-    if (!reader.Open(strList, &strCause)) {
-        SetReason(pstrReason, strList + ": cannot open the category list: " + strCause);
-        return 0;
-    }
     const std::string strOutput = strPrefix + "kategorien.bin";
-    if (bSameFile(strList, strOutput)) {
-        SetReason(pstrReason, strOutput + ": is the category list itself and is left untouched");
-        return 0;
-    }
+    CTextLineReader reader;
     CBinaryOutput output;
-    if (!output.Create(strOutput, &strCause)) {
-        SetReason(pstrReason, strOutput + ": cannot create: " + strCause);
+    if (!bOpenCompilation(strList, "category list", strOutput, reader, output, pstrReason))
         return 0;
-    }
+    std::string strCause;
 
     std::array<char, kMaxLineChars> line{};
     std::array<std::uint8_t, kMaxRecordSize> record{};

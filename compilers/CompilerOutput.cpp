@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/Strings.h"
+#include "compilers/TextLineReader.h"
+
 namespace vd {
 
 static std::string SystemCause(int nError, int nFallback) {
@@ -79,6 +82,26 @@ std::string LinePlace(long nLine, std::size_t nColumn) {
     std::string strPlace = "line " + std::to_string(nLine);
     if (nColumn > 1) strPlace += " (from column " + std::to_string(nColumn) + ")";
     return strPlace;
+}
+
+bool bOpenCompilation(const std::string& strInput, const char* pszInputKind,
+                      const std::string& strOutput, CTextLineReader& reader, CBinaryOutput& output,
+                      std::string* pstrReason) {
+    std::string strCause;
+    if (!reader.Open(strInput, &strCause)) {
+        SetReason(pstrReason, strInput + ": cannot open the " + pszInputKind + ": " + strCause);
+        return false;
+    }
+    if (bSameFile(strInput, strOutput)) {
+        SetReason(pstrReason,
+                  strOutput + ": is the " + pszInputKind + " itself and is left untouched");
+        return false;
+    }
+    if (!output.Create(strOutput, &strCause)) {
+        SetReason(pstrReason, strOutput + ": cannot create: " + strCause);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace vd

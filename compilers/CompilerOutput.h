@@ -33,6 +33,17 @@ class CBinaryOutput {
 // that creating the output would wipe out the input before it is read.
 bool bSameFile(const std::string& strInput, const std::string& strOutput);
 
+class CTextLineReader;
+
+// Opens the text input of one compilation and creates its binary output.
+// Answers false, with a one-line reason in *pstrReason, when the input cannot
+// be opened, when the output would be the input itself, or when the output
+// cannot be created; no output file is made in the first two cases.
+// pszInputKind names the input in the reason ("outline", "category list").
+bool bOpenCompilation(const std::string& strInput, const char* pszInputKind,
+                      const std::string& strOutput, CTextLineReader& reader, CBinaryOutput& output,
+                      std::string* pstrReason);
+
 // The low 8 bits of the decimal number at the start of [pBegin, pEnd): white
 // space skipped, an optional sign, digits up to the first non-digit; no
 // digits give 0. Numbers of any length wrap modulo 256 (-1 gives 0xFF).

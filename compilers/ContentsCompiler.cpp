@@ -37,22 +37,11 @@ std::uint8_t nDefaultNumber(std::size_t nLevel, std::uint8_t nKind) {
 
 int bCompileContents(const std::string& strOutline, const std::string& strPrefix,
                      std::string* pstrReason) {
-    std::string strCause;
-    CTextLineReader reader;
-    if (!reader.Open(strOutline, &strCause)) {
-        SetReason(pstrReason, strOutline + ": cannot open the outline: " + strCause);
-        return 0;
-    }
     const std::string strOutput = strPrefix + "inhalt.bin";
-    if (bSameFile(strOutline, strOutput)) {
-        SetReason(pstrReason, strOutput + ": is the outline itself and is left untouched");
-        return 0;
-    }
+    CTextLineReader reader;
     CBinaryOutput output;
-    if (!output.Create(strOutput, &strCause)) {
-        SetReason(pstrReason, strOutput + ": cannot create: " + strCause);
-        return 0;
-    }
+    if (!bOpenCompilation(strOutline, "outline", strOutput, reader, output, pstrReason)) return 0;
+    std::string strCause;
 
     std::array<char, kMaxLineChars> line{};
     std::array<std::uint8_t, kHeaderSize + kMaxTextChars + 1> record{};
