@@ -34,7 +34,6 @@ int bCompileCategory(const std::string& strList, const std::string& strPrefix,
     CBinaryOutput output;
     if (!bOpenCompilation(strList, "category list", strOutput, reader, output, pstrReason))
         return 0;
-    std::string strCause;
 
     std::array<char, kMaxLineChars> line{};
     std::array<std::uint8_t, kMaxRecordSize> record{};
@@ -88,17 +87,11 @@ int bCompileCategory(const std::string& strList, const std::string& strPrefix,
         *pOut++ = nLowByteOfDecimal(pFirstComma + 1, pSecondComma);
         *pOut++ = nLowByteOfDecimal(pSecondComma + 1, pLineEnd);
         if (!output.Write(record.data(), static_cast<std::size_t>(pOut - record.data()),
-                          &strCause)) {
-            SetReason(pstrReason, strOutput + ": write error: " + strCause);
+                          pstrReason))
             return 0;
-        }
     }
     reader.Close();
-    if (!output.Close(&strCause)) {
-        SetReason(pstrReason, strOutput + ": write error: " + strCause);
-        return 0;
-    }
-    return 1;
+    return output.Close(pstrReason) ? 1 : 0;
 }
 
 }  // namespace vd

@@ -26,25 +26,29 @@ bool CBinaryOutput::Create(const std::string& strPath, std::string* pstrCause) {
         if (pstrCause != nullptr) *pstrCause = SystemCause(errno, EACCES);
         return false;
     }
+    m_strPath = strPath;
     return true;
 }
 
-bool CBinaryOutput::Write(const void* pData, std::size_t nCount, std::string* pstrCause) {
+void CBinaryOutput::SetWriteError(std::string* pstrReason) const {
+    SetReason(pstrReason, m_strPath + ": write error: " + SystemCause(errno, EIO));
+}
+
+bool CBinaryOutput::Write(const void* pData, std::size_t nCount, std::string* pstrReason) {
     if (!m_pFile) return false;
     errno = 0;
     if (std::fwrite(pData, 1, nCount, m_pFile.get()) != nCount) {
-        if (pstrCause != nullptr) *pstrCause = SystemCause(errno, EIO);
+        SetWriteError(pstrReason);
         return false;
     }
     return true;
 }
 
-bool CBinaryOutput::Close(std::string* pstrCause) {
+bool CBinaryOutput::Close(std::string* pstrReason) {
     if (!m_pFile) return true;
     errno = 0;
-    const int nResult = std::fclose(m_pFile.release());
-    if (nResult != 0) {
-        if (pstrCause != nullptr) *pstrCause = SystemCause(errno, EIO);
+    if (std::fclose(m_pFile.release()) != 0) {
+        SetWriteError(pstrReason);
         return false;
     }
     return true;

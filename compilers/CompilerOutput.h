@@ -17,16 +17,21 @@ class CBinaryOutput {
   public:
     // Creates strPath; answers false with the system's reason in *pstrCause.
     bool Create(const std::string& strPath, std::string* pstrCause);
-    // Writes all nCount bytes; answers false with the reason in *pstrCause.
-    bool Write(const void* pData, std::size_t nCount, std::string* pstrCause);
-    // Flushes and closes; answers false when the system reports an error.
-    bool Close(std::string* pstrCause);
+    // Writes all nCount bytes; answers false with "<path>: write error:
+    // <cause>" in *pstrReason when given.
+    bool Write(const void* pData, std::size_t nCount, std::string* pstrReason);
+    // Flushes and closes; answers false, with the reason as for Write, when
+    // the system reports an error.
+    bool Close(std::string* pstrReason);
 
   private:
     struct CFileCloser {
         void operator()(std::FILE* pFile) const noexcept { std::fclose(pFile); }
     };
+    void SetWriteError(std::string* pstrReason) const;
+
     std::unique_ptr<std::FILE, CFileCloser> m_pFile;
+    std::string m_strPath;
 };
 
 // True when strInput and strOutput name one and the same existing file, so

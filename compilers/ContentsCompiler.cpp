@@ -41,7 +41,6 @@ int bCompileContents(const std::string& strOutline, const std::string& strPrefix
     CTextLineReader reader;
     CBinaryOutput output;
     if (!bOpenCompilation(strOutline, "outline", strOutput, reader, output, pstrReason)) return 0;
-    std::string strCause;
 
     std::array<char, kMaxLineChars> line{};
     std::array<std::uint8_t, kHeaderSize + kMaxTextChars + 1> record{};
@@ -114,17 +113,10 @@ int bCompileContents(const std::string& strOutline, const std::string& strPrefix
         record[3] = nKind;
         std::memcpy(record.data() + kHeaderSize, pText, nText);
         record[kHeaderSize + nText] = 0;
-        if (!output.Write(record.data(), kHeaderSize + nText + 1, &strCause)) {
-            SetReason(pstrReason, strOutput + ": write error: " + strCause);
-            return 0;
-        }
+        if (!output.Write(record.data(), kHeaderSize + nText + 1, pstrReason)) return 0;
     }
     reader.Close();
-    if (!output.Close(&strCause)) {
-        SetReason(pstrReason, strOutput + ": write error: " + strCause);
-        return 0;
-    }
-    return 1;
+    return output.Close(pstrReason) ? 1 : 0;
 }
 
 }  // namespace vd
