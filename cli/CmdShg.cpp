@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "cli/Command.h"
-#include "frame/ModuleEntry.h"
 #include "hypergraphics/ShgConversion.h"
 
 namespace vd::cli {
@@ -33,9 +32,8 @@ static int Run(const std::vector<std::string>& args) {
                           "KEY must be a whole number (32 bits), not '" + args[2] + "'");
     }
     std::string strReason;
+    // The session stays open; the unload step closes it when the tool exits.
     const int nResult = bConvertSHGToGIFMAP(args[0], args[1], nKey, &strReason);
-    // As at the module's unload: the session, if opened, is closed.
-    UnloadModule();
     if (nResult != 1) return Fail("shg: " + strReason);
     return kExitSuccess;
 }

@@ -1,6 +1,8 @@
 // vellumdesk: the command-line face of the tools library.
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -74,4 +76,18 @@ static int Main(int argc, char** argv) {
 
 }  // namespace vd::cli
 
-int main(int argc, char** argv) { return vd::cli::Main(argc, argv); }
+// Whatever escapes a command (an allocation that failed, an error no command
+// expected) ends the tool with one line on stderr and status 1, never with an
+// abort. The messages are printed without allocating.
+int main(int argc, char** argv) {
+    try {
+        return vd::cli::Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("vellumdesk: out of memory\n", stderr);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vellumdesk: %s\n", error.what());
+    } catch (...) {
+        std::fputs("vellumdesk: unexpected internal error\n", stderr);
+    }
+    return vd::cli::kExitFailure;
+}

@@ -4,15 +4,15 @@
 
 namespace vd {
 
-std::int32_t g_bDatabaseOpen = 0;
+// Constant-initialised and trivially destructible: zero at load, and never
+// touched by the C++ runtime at process exit.
+constinit std::int32_t g_bDatabaseOpen = 0;
 
-// Defined database first: static destruction runs in reverse, so recordsets
-// are always destroyed before their database.
-std::unique_ptr<CEngineDatabase> g_pDatabase;
-std::unique_ptr<CEngineRecordset> g_pHeadLines;
-std::unique_ptr<CEngineRecordset> g_pSources;
-std::unique_ptr<CEngineRecordset> g_pSourcesStamm;
-std::unique_ptr<CEngineRecordset> g_pDirectoryList;
-std::unique_ptr<CEngineRecordset> g_pCompileStamm;
+constinit CStateHandle<CEngineDatabase> g_pDatabase;
+constinit CStateHandle<CEngineRecordset> g_pHeadLines;
+constinit CStateHandle<CEngineRecordset> g_pSources;
+constinit CStateHandle<CEngineRecordset> g_pSourcesStamm;
+constinit CStateHandle<CEngineRecordset> g_pDirectoryList;
+constinit CStateHandle<CEngineRecordset> g_pCompileStamm;
 
 }  // namespace vd

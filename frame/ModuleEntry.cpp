@@ -12,7 +12,10 @@
 namespace vd {
 
 void UnloadModule() noexcept {
-    if (g_bDatabaseOpen != 0) CloseProjectDatabase();
+    if (g_bDatabaseOpen == 0) return;
+    CloseProjectDatabase();
+    // The module is going away: a second unload finds nothing to close.
+    g_bDatabaseOpen = 0;
 }
 
 }  // namespace vd
@@ -36,7 +39,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE /*hModule*/, DWORD dwReason, LPVOID /*p
 
 #else
 
-// Runs when the shared object is unloaded (dlclose or process exit).
+// Runs when the shared object is unloaded: at dlclose, or at process exit
+// after every atexit handler and static destructor (exit() runs those first;
+// the library-wide state has none, so the session is still whole here). A
+// program linked with the library's objects runs it at its own exit.
 __attribute__((destructor)) static void VellumdeskModuleUnload() { vd::UnloadModule(); }
 
 #endif
