@@ -4,7 +4,11 @@
  * publishes one hypergraphic (which opens the session), optionally makes a
  * failing call after that, and then ends by HOW:
  *
- *   exiting_host MODULE DATABASE SHG KEY HOW [then-fail]
+ *   exiting_host MODULE DATABASE SHG KEY HOW [then-fail | open-fails]
+ *
+ *   then-fail     after the session opened, a conversion of a missing file
+ *   open-fails    instead of opening the session, one conversion whose
+ *                 opening fails (a missing database): no session at exit
  *
  *   return        returns from main, the module still loaded
  *   exit          calls exit() from inside a function, the module still loaded
@@ -72,21 +76,31 @@ static void end_process_here(void) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 6 && !(argc == 7 && strcmp(argv[6], "then-fail") == 0)) {
-        return fail("usage: exiting_host MODULE DATABASE SHG KEY HOW [then-fail]");
+    const char* after = argc == 7 ? argv[6] : "";
+    if (argc != 6 &&
+        !(argc == 7 && (strcmp(after, "then-fail") == 0 || strcmp(after, "open-fails") == 0))) {
+        return fail("usage: exiting_host MODULE DATABASE SHG KEY HOW [then-fail | open-fails]");
     }
     const char* how = argv[5];
+    char missing[4096];
     module_t module = load_module(argv[1]);
     if (module == NULL) return fail("cannot load the module");
     shg_fn convert = find_conversion(module);
     if (convert == NULL) return fail("bConvertSHGToGIFMAP is not exported");
 
     const int32_t key = (int32_t)strtol(argv[4], NULL, 10);
-    if (convert(argv[2], argv[3], key) != 1) return fail("the conversion answered 0");
-    printf("session opened by converting %s\n", argv[3]);
-    if (argc == 7) {
+    if (strcmp(after, "open-fails") == 0) {
+        if (snprintf(missing, sizeof missing, "%s-missing.db", argv[2]) >= (int)sizeof missing) {
+            return fail("path too long");
+        }
+        if (convert(missing, argv[3], key) != 0) return fail("a missing database answered 1");
+        printf("the opening of the session failed\n");
+    } else {
+        if (convert(argv[2], argv[3], key) != 1) return fail("the conversion answered 0");
+        printf("session opened by converting %s\n", argv[3]);
+    }
+    if (strcmp(after, "then-fail") == 0) {
         /* A file that does not exist, with a name the conversion accepts. */
-        char missing[4096];
         if (snprintf(missing, sizeof missing, "%s-missing.shg", argv[3]) >= (int)sizeof missing) {
             return fail("path too long");
         }
