@@ -8,6 +8,7 @@ PACKAGES=(
     libgif-dev python3 python3-pil imagemagick
     clang libclang-rt-14-dev
     mdbtools-dev mdbtools
+    valgrind
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
