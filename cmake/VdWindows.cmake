@@ -65,22 +65,31 @@ add_library(SQLite::SQLite3 ALIAS vd_sqlite3)
 list(PREPEND CMAKE_MODULE_PATH "${CMAKE_CURRENT_LIST_DIR}/windows")
 
 # vd_windows_module(TARGET): the module's file name, its export table (the
-# .def file: the four operations by their plain names and nothing else) and
-# the system libraries it calls.
+# .def file: the four operations by their plain names and nothing else), its
+# import library and the system libraries it calls.
 function(vd_windows_module target)
     set_target_properties(${target} PROPERTIES
         OUTPUT_NAME Vellumdesk PREFIX "" IMPORT_PREFIX ""
         RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}"
         ARCHIVE_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}")
-    target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/frame/Vellumdesk.def")
     target_link_options(${target} PRIVATE "LINKER:--no-undefined")
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-        # The .def names the undecorated __stdcall names and the linker binds
-        # each to its decorated symbol (name@bytes). The functions' dllexport
-        # marks would export the decorated names as well; --kill-at strips the
-        # decoration from them, so each operation is exported once, plainly.
-        target_link_options(${target} PRIVATE "LINKER:--enable-stdcall-fixup"
-                                              "LINKER:--kill-at")
+        # The .def names the decorated __stdcall symbols (name@bytes) and
+        # --kill-at exports them by their plain names. The linker's own import
+        # library would then hold the plain names only, which a host compiled
+        # with the header's __stdcall cannot link against; dlltool -k makes one
+        # whose decorated symbols import the plain names, and it replaces the
+        # linker's.
+        set(def "${PROJECT_SOURCE_DIR}/frame/Vellumdesk-x86.def")
+        find_program(VD_DLLTOOL NAMES ${CMAKE_DLLTOOL} ${VD_MINGW_TRIPLET}-dlltool REQUIRED)
+        target_sources(${target} PRIVATE "${def}")
+        target_link_options(${target} PRIVATE "LINKER:--kill-at")
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${VD_DLLTOOL} -k -d "${def}" -D Vellumdesk.dll
+                    -l "$<TARGET_LINKER_FILE:${target}>"
+            COMMENT "Import library of the 32-bit module (decorated names)")
+    else()
+        target_sources(${target} PRIVATE "${PROJECT_SOURCE_DIR}/frame/Vellumdesk.def")
     endif()
     target_link_libraries(${target} PRIVATE user32 kernel32)
 endfunction()

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows module (64-bit and 32-bit), checks both export
-# tables, and tests the 64-bit module under Wine: the Windows unit tests, then
-# the host program (tools/windows/host.cpp) over the sample publication and
-# failure cases, whose outputs must be byte-identical to those of the Linux
-# build for the same cases. Installs nothing (tools/install-windows-deps.sh
+# tables and that a host built with the public header links against each
+# import library, and tests the 64-bit module under Wine: the Windows unit
+# tests, then the host program (tools/windows/host.cpp) over the sample
+# publication and failure cases, whose outputs must be byte-identical to those
+# of the Linux build for the same cases, then hosts that end their process
+# with the session open (tests/frame/ExitingHost.c). Installs nothing (tools/install-windows-deps.sh
 # does); the Wine prefix is created for the run and removed afterwards.
 #
 #   tools/windows/test-under-wine.sh [LINUX-BUILD-DIR]
@@ -101,4 +103,20 @@ winpath() {
 "$WINE" "$(winpath "$ROOT/$WIN64/vd_host.exe")" "$(winpath "$ROOT/$WIN64/Vellumdesk.dll")" \
     "$(winpath "$ROOT/tools/windows/host-cases.txt")" "$(winpath "$RUN/data-windows")" \
     "$(winpath "$RUN/out-windows")" "$(winpath "$RUN/out-linux")" | tr -d '\r' | sed 's/^/[wine]  /'
+
+step "hosts that end with the session open, under Wine"
+# Each opens the session with a conversion (then, with then-fail, makes a
+# failing call; with open-fails only the opening is tried, and fails) and ends
+# by returning from main, by FreeLibrary, or by ExitProcess with the module
+# loaded; each must exit 0.
+for how in return unload exit-process; do
+    for after in "" then-fail open-fails; do
+        "$WINE" "$(winpath "$ROOT/$WIN64/vd_exiting_host.exe")" \
+            "$(winpath "$ROOT/$WIN64/Vellumdesk.dll")" "$(winpath "$RUN/data-windows/second.db")" \
+            "$(winpath "$RUN/data-windows/sample/mainwindow.shg")" 1 $how $after |
+            tr -d '\r' | sed 's/^/[wine]  /'
+    done
+done
+# The host linked against the import library (its imports were checked above).
+"$WINE" "$(winpath "$ROOT/$WIN64/vd_linked_host.exe")" | tr -d '\r' | sed 's/^/[wine]  /'
 step "Windows module passed"
