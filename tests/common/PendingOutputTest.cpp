@@ -1,5 +1,5 @@
-// The pending output: a temporary beside the final name, renamed onto it on
-// commit, removed otherwise; two outputs committed together or not at all.
+// Two pending outputs committed together: both final names replaced, or
+// neither (the first one's earlier file put back, or its new one removed).
 #include "common/PendingOutput.h"
 
 #include <filesystem>
@@ -16,33 +16,6 @@ namespace fs = std::filesystem;
 std::string ReadText(const fs::path& path) {
     const auto bytes = test::ReadBytes(path);
     return std::string(bytes.begin(), bytes.end());
-}
-
-TEST(PendingOutput, TemporariesLieBesideTheFinalNameAndGoUnlessCommitted) {
-    test::CTempDir dir;
-    test::WriteText(dir.File("out.bin"), "earlier");
-    std::string strCause;
-    {
-        CPendingOutput first;
-        CPendingOutput second;  // a second output of the same folder gets its own name
-        ASSERT_TRUE(first.Create(dir.File("out.bin"), &strCause)) << strCause;
-        ASSERT_TRUE(second.Create(dir.File("out.bin"), &strCause)) << strCause;
-        EXPECT_NE(first.GetTempPath(), second.GetTempPath());
-        EXPECT_EQ(fs::path(first.GetTempPath()).parent_path(), dir.Path());
-        EXPECT_EQ(test::FolderContents(dir.Path()).size(), 3u);
-    }
-    EXPECT_EQ(test::FolderContents(dir.Path()), std::vector<std::string>{"out.bin"});
-    EXPECT_EQ(ReadText(dir.File("out.bin")), "earlier");
-
-    CPendingOutput output;
-    ASSERT_TRUE(output.Create(dir.File("out.bin"), &strCause));
-    test::WriteText(output.GetTempPath(), "new");
-    ASSERT_TRUE(output.Commit(&strCause)) << strCause;
-    EXPECT_EQ(test::FolderContents(dir.Path()), std::vector<std::string>{"out.bin"});
-    EXPECT_EQ(ReadText(dir.File("out.bin")), "new");
-
-    EXPECT_FALSE(output.Create(dir.File("missing/out.bin"), &strCause));
-    EXPECT_FALSE(strCause.empty());
 }
 
 TEST(PendingOutput, TwoOutputsReplaceTheirNamesTogetherOrNotAtAll) {

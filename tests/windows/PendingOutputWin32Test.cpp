@@ -1,6 +1,5 @@
-// The pending output on Windows: MoveFileExA replaces the final name, a
-// final name held open by another party is left as it was, and two outputs
-// are put in place together or not at all.
+// The pending output on Windows: MoveFileExA replaces the final name, and a
+// final name held open by another party is left as it was.
 #include <windows.h>
 
 #include <string>
@@ -52,27 +51,6 @@ VD_TEST(PendingOutputWin32, CommitReplacesAndAFailureLeavesTheFinalName) {
     wintest::WriteFileBytes(output.GetTempPath(), "new");
     VD_CHECK(output.Commit(&strCause));
     VD_CHECK_EQ(ReadAll(strFinal), std::string("new"));
-}
-
-VD_TEST(PendingOutputWin32, TwoOutputsTogetherOrNotAtAll) {
-    wintest::CTempFolder folder;
-    const std::string strGif = folder.File("a.gif");
-    const std::string strMap = folder.File("a.map");
-    wintest::WriteFileBytes(strGif, "earlier");
-    VD_REQUIRE(::CreateDirectoryA(strMap.c_str(), nullptr) != 0);  // the map cannot take its name
-    std::string strCause;
-    CPendingOutput gif;
-    CPendingOutput map;
-    VD_REQUIRE(gif.Create(strGif, &strCause) && map.Create(strMap, &strCause));
-    wintest::WriteFileBytes(gif.GetTempPath(), "gif");
-    wintest::WriteFileBytes(map.GetTempPath(), "map");
-    const std::string strGifTemp = gif.GetTempPath();
-    const std::string strMapTemp = map.GetTempPath();
-    VD_CHECK(!bCommitBoth(gif, map, &strCause));
-    VD_CHECK_EQ(ReadAll(strGif), std::string("earlier"));
-    VD_CHECK(!Exists(strGifTemp));
-    VD_CHECK(!Exists(strMapTemp));
-    ::RemoveDirectoryA(strMap.c_str());
 }
 
 }  // namespace
