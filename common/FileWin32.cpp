@@ -10,6 +10,7 @@
 #include "common/Exceptions.h"
 #include "common/File.h"
 #include "common/Strings.h"
+#include "common/SystemMessage.h"
 
 namespace vd {
 namespace {
@@ -17,8 +18,9 @@ namespace {
 // ReadFile and WriteFile take a 32-bit count; larger requests go in pieces.
 constexpr std::size_t kMaxChunk = std::size_t{1} << 30;
 
-// The system's text for an error code, without its trailing line break.
-std::string SystemMessage(DWORD dwError) {
+}  // namespace
+
+std::string SystemMessage(unsigned long dwError) {
     char* pszText = nullptr;
     const DWORD nLength =
         ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -41,8 +43,6 @@ std::string SystemMessage(DWORD dwError) {
     }
     return strText;
 }
-
-}  // namespace
 
 CFile::~CFile() { Abort(); }
 

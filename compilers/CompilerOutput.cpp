@@ -20,10 +20,12 @@ bool CBinaryOutput::Create(const std::string& strPath, std::string* pstrCause) {
         if (pstrCause != nullptr) *pstrCause = "the path holds a zero byte";
         return false;
     }
+    if (!m_pending.Create(strPath, pstrCause)) return false;
     errno = 0;
-    m_pFile.reset(std::fopen(strPath.c_str(), "wb+"));
+    m_pFile.reset(std::fopen(m_pending.GetTempPath().c_str(), "wb+"));
     if (!m_pFile) {
         if (pstrCause != nullptr) *pstrCause = SystemCause(errno, EACCES);
+        m_pending.Discard();
         return false;
     }
     m_strPath = strPath;
@@ -49,6 +51,12 @@ bool CBinaryOutput::Close(std::string* pstrReason) {
     errno = 0;
     if (std::fclose(m_pFile.release()) != 0) {
         SetWriteError(pstrReason);
+        m_pending.Discard();
+        return false;
+    }
+    std::string strCause;
+    if (!m_pending.Commit(&strCause)) {
+        SetReason(pstrReason, m_strPath + ": cannot replace: " + strCause);
         return false;
     }
     return true;

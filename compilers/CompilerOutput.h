@@ -8,20 +8,23 @@
 #include <memory>
 #include <string>
 
+#include "common/PendingOutput.h"
+
 namespace vd {
 
-// The binary output of a compiler, created or truncated to empty ("wb+").
-// Closed by its destructor when the compiler stops early; the records
-// written before stay in the file.
+// The binary output of a compiler ("wb+"). It is written under a temporary
+// name beside strPath and replaces strPath only when Close succeeds; when the
+// compiler stops early, the destructor removes the temporary and a file
+// already at strPath stays as it was.
 class CBinaryOutput {
   public:
-    // Creates strPath; answers false with the system's reason in *pstrCause.
+    // Prepares strPath; answers false with the system's reason in *pstrCause.
     bool Create(const std::string& strPath, std::string* pstrCause);
     // Writes all nCount bytes; answers false with "<path>: write error:
     // <cause>" in *pstrReason when given.
     bool Write(const void* pData, std::size_t nCount, std::string* pstrReason);
-    // Flushes and closes; answers false, with the reason as for Write, when
-    // the system reports an error.
+    // Flushes, closes and puts the output in place; answers false, with the
+    // reason as for Write, when the system reports an error.
     bool Close(std::string* pstrReason);
 
   private:
@@ -30,6 +33,7 @@ class CBinaryOutput {
     };
     void SetWriteError(std::string* pstrReason) const;
 
+    CPendingOutput m_pending;  // destroyed after the file is closed
     std::unique_ptr<std::FILE, CFileCloser> m_pFile;
     std::string m_strPath;
 };

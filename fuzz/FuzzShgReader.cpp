@@ -1,5 +1,9 @@
 // Feeds arbitrary bytes to the SHG reader (through a file, as the conversion
-// reads it) and to the archive loading of a hotspot area.
+// reads it) and to the archive loading of a hotspot area. A picture the
+// reader accepts goes on, as in the conversion but without the project
+// database's links, through the GIF writer (into a file in memory) and the
+// image-map writer.
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -11,9 +15,11 @@
 
 #include "common/Exceptions.h"
 #include "common/File.h"
+#include "gif/DibToGif.h"
 #include "hypergraphics/Archive.h"
 #include "hypergraphics/Area.h"
 #include "hypergraphics/AreaList.h"
+#include "hypergraphics/ImageMap.h"
 #include "hypergraphics/ShgReader.h"
 
 namespace {
@@ -21,12 +27,49 @@ namespace {
 // The fuzzer's input file, in a folder made once per process.
 const std::string& InputPath() {
     static const std::string strPath = [] {
-        char szTemplate[] = "/tmp/vellumdesk-fuzz-shg-XXXXXX";
-        const char* pszFolder = ::mkdtemp(szTemplate);
+        // In memory where the system offers it.
+        std::string strTemplate = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        strTemplate += "/vellumdesk-fuzz-shg-XXXXXX";
+        const char* pszFolder = ::mkdtemp(strTemplate.data());
         if (pszFolder == nullptr) std::abort();
         return std::string(pszFolder) + "/input.shg";
     }();
     return strPath;
+}
+
+// A file in memory for the GIF, made once per process; answers its path, or
+// "/dev/null" when the system has no such files.
+const std::string& GifPath() {
+    static const std::string strPath = [] {
+        const int fd = ::memfd_create("vellumdesk-fuzz-gif", 0);
+        return fd < 0 ? std::string("/dev/null") : "/proc/self/fd/" + std::to_string(fd);
+    }();
+    return strPath;
+}
+
+// Pictures up to this size go through the GIF writer; larger ones, which
+// only mutations of large seeds give, would slow the fuzzer down for little.
+constexpr std::size_t kMaxGifInput = std::size_t{1} << 20;
+
+// Writes the picture as GIF and the areas, with the targets as read, as an
+// image map.
+void WriteOutputs(vd::CMemoryBlock& block, const vd::CAreaList& list) {
+    const std::string strMap = vd::MapText("input.map", list);
+    if (strMap.rfind("<MAP NAME=\"input.map\">\r\n", 0) != 0) std::abort();
+    if (block.GetSize() > kMaxGifInput) return;
+    vd::CFile gif;
+    if (!gif.Open(GifPath(), vd::CFile::modeCreateReadWriteExclusive)) std::abort();
+    std::string strRefusal;
+    try {
+        const int nResult = vd::ConvertDibToGif(block, gif, &strRefusal);
+        if (nResult == 0 && strRefusal.empty()) std::abort();  // every refusal says why
+        if (nResult == 1 && GifPath() != "/dev/null" && gif.GetLength() < 6 + 7 + 6 + 10 + 2) {
+            std::abort();  // shorter than the smallest whole GIF
+        }
+        gif.Close();
+    } catch (const vd::CException&) {
+        gif.Abort();  // a picture too large for memory
+    }
 }
 
 void ReadPicture(const std::uint8_t* pData, std::size_t nSize) {
@@ -48,6 +91,7 @@ void ReadPicture(const std::uint8_t* pData, std::size_t nSize) {
         volatile std::uint8_t nSum = 0;
         for (std::size_t n = 0; n < lock.Size(); ++n) nSum = nSum + lock.Data()[n];
         if (block.GetSize() < 40) std::abort();
+        WriteOutputs(block, list);
     } else if (strReason.empty()) {
         std::abort();  // every refusal says why
     }

@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "common/Exceptions.h"
 #include "common/File.h"
+#include "common/PendingOutput.h"
 #include "common/Strings.h"
 #include "gif/DibToGif.h"
 #include "gif/PackedDib.h"
@@ -41,7 +41,8 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     try {
         if (HasBitmapExtension(strSource)) hDib = LoadPackedDib(source);
         source.Close();
-    } catch (const CException& e) {
+    } catch (const std::exception& e) {
+        // File errors, and memory errors (std::bad_alloc) alike.
         source.Abort();
         SetReason(pstrReason, std::string("cannot read the bitmap: ") + e.what());
         return 0;
@@ -56,8 +57,13 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     }
 
     const std::string strTarget = GifNameForBitmap(strSource, strDestination);
+    // The GIF is written under a temporary name and replaces strTarget only
+    // when complete; on every failure the temporary goes and an earlier GIF
+    // stays as it was.
+    CPendingOutput output;
     CFile target;
-    if (!target.Open(strTarget, CFile::modeCreateReadWriteExclusive, &strCause)) {
+    if (!output.Create(strTarget, &strCause) ||
+        !target.Open(output.GetTempPath(), CFile::modeCreateReadWriteExclusive, &strCause)) {
         SetReason(pstrReason, "cannot create " + strTarget + ": " + strCause);
         return 0;
     }
@@ -68,13 +74,17 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
         nResult = ConvertDibToGif(hDib, target, &strRefusal);
         target.Close();
     } catch (const std::exception& e) {
-        // File and memory errors; the part written so far stays in place.
+        // File and memory errors.
         target.Abort();
         SetReason(pstrReason, "cannot write " + strTarget + ": " + e.what());
         return 0;
     }
     if (nResult != 1) {
         SetReason(pstrReason, strSource + ": " + strRefusal);
+        return 0;
+    }
+    if (!output.Commit(&strCause)) {
+        SetReason(pstrReason, "cannot replace " + strTarget + ": " + strCause);
         return 0;
     }
     return 1;

@@ -9,9 +9,10 @@ namespace vd {
 // when given, receives why it failed.
 //
 // The source's name must end in ".BMP", ".bmp", ".DIB" or ".dib" (exactly);
-// otherwise, or when it is no bitmap file, nothing is created. A bitmap that
-// the conversion refuses leaves an empty GIF file; a write error leaves the
-// part written so far. The loaded bitmap is released on every path.
+// otherwise, or when it is no bitmap file, nothing is created. The GIF
+// replaces an earlier file of its name whole or not at all: on every failure
+// (a refused bitmap, a write error) no file is left behind and an earlier GIF
+// stays as it was. The loaded bitmap is released on every path.
 int bConvertBmpToGif(const std::string& strSource, const std::string& strDestination,
                      std::string* pstrReason = nullptr);
 

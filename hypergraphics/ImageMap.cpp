@@ -15,31 +15,67 @@ std::string MapFileName(const std::string& strGifPath) {
     return strName + "map";
 }
 
-int WriteMapText(CFile& mapFile, const CAreaList& list) {
-    auto writeLine = [&](const std::string& strLine) {
-        mapFile.Write(strLine.data(), strLine.size());
-    };
-    writeLine("<MAP NAME=\"" + mapFile.GetFileName() + "\">\r\n");
+std::string HtmlAttributeText(std::string_view text) {
+    std::string strOut;
+    strOut.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                strOut += "&amp;";
+                break;
+            case '"':
+                strOut += "&quot;";
+                break;
+            case '<':
+                strOut += "&lt;";
+                break;
+            case '>':
+                strOut += "&gt;";
+                break;
+            default:
+                strOut += c;
+        }
+    }
+    return strOut;
+}
+
+std::string MapText(const std::string& strMapName, const CAreaList& list) {
+    std::string strText = "<MAP NAME=\"" + HtmlAttributeText(strMapName) + "\">\r\n";
     for (const CArea* pArea : list) {
         const CRect& rc = pArea->m_rect;
-        writeLine("<AREA SHAPE=RECT COORDS=\"" + std::to_string(rc.left) + "," +
-                  std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
-                  std::to_string(rc.bottom) + "\" HREF=" + pArea->m_strTarget + ">\r\n");
+        strText += "<AREA SHAPE=RECT COORDS=\"" + std::to_string(rc.left) + "," +
+                   std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
+                   std::to_string(rc.bottom) + "\" HREF=" + HtmlAttributeText(pArea->m_strTarget) +
+                   ">\r\n";
     }
-    writeLine("</MAP>\r\n");
+    strText += "</MAP>\r\n";
+    return strText;
+}
+
+int WriteMapText(CFile& mapFile, const std::string& strMapName, const CAreaList& list) {
+    const std::string strText = MapText(strMapName, list);
+    mapFile.Write(strText.data(), strText.size());
     return 1;
 }
 
-int bWriteImageMap(CFile& gifFile, const CAreaList& list, std::string* pstrReason) {
-    const std::string strPath = GetDestinationFolder("_.map") + MapFileName(gifFile.GetFilePath());
+int WriteMapText(CFile& mapFile, const CAreaList& list) {
+    return WriteMapText(mapFile, mapFile.GetFileName(), list);
+}
+
+int bWriteImageMap(const std::string& strGifPath, const CAreaList& list, CPendingOutput& mapOutput,
+                   std::string* pstrReason) {
+    const std::string strName = MapFileName(strGifPath);
+    const std::string strPath = GetDestinationFolder("_.map") + strName;
     CFile mapFile;
     std::string strCause;
-    if (!mapFile.Open(strPath, CFile::modeCreateReadWriteExclusive, &strCause)) {
+    if (!mapOutput.Create(strPath, &strCause) ||
+        !mapFile.Open(mapOutput.GetTempPath(), CFile::modeCreateReadWriteExclusive, &strCause)) {
+        mapOutput.Discard();
         SetReason(pstrReason, "cannot create the image map '" + strPath + "': " + strCause);
         return 0;
     }
     try {
-        WriteMapText(mapFile, list);
+        WriteMapText(mapFile, strName, list);
         mapFile.Close();
         return 1;
     } catch (const CFileException& error) {
@@ -49,8 +85,8 @@ int bWriteImageMap(CFile& gifFile, const CAreaList& list, std::string* pstrReaso
     } catch (const std::bad_alloc&) {
         SetReason(pstrReason, "out of memory while writing the image map '" + strPath + "'");
     }
-    // The map keeps what was written; the picture is given up with it.
-    gifFile.Abort();
+    mapFile.Abort();
+    mapOutput.Discard();
     return 0;
 }
 

@@ -3,25 +3,38 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "common/File.h"
+#include "common/PendingOutput.h"
 
 namespace vd {
 
 class CAreaList;
 
-// Writes the map for the GIF file just written (gifFile, still open) into the
+// Writes the map for the GIF file strGifPath (the GIF's final name) into the
 // destination folder for "_.map", named after the GIF file with the
-// extension "map"; an existing map is replaced. Answers 1 when the map was
-// written completely. When the map cannot be created it answers 0 and leaves
-// the GIF file alone; when writing it fails the GIF file is aborted and it
-// answers 0. Engine errors of the folder lookup pass to the caller.
-int bWriteImageMap(CFile& gifFile, const CAreaList& list, std::string* pstrReason = nullptr);
+// extension "map". The map goes under a temporary name into mapOutput,
+// complete and closed but not yet in place: the caller commits it, together
+// with the GIF. Answers 1 when the map was written completely; otherwise 0,
+// with the reason in *pstrReason, and mapOutput holds nothing. Engine errors
+// of the folder lookup pass to the caller.
+int bWriteImageMap(const std::string& strGifPath, const CAreaList& list, CPendingOutput& mapOutput,
+                   std::string* pstrReason = nullptr);
 
-// Writes the map text to mapFile (open for writing), one write per line, CR LF
-// line ends; the MAP is named after mapFile's own name. Answers 1; write
-// errors raise CFileException.
+// The map text: the MAP named strMapName, one AREA line per area in list
+// order, CR LF line ends. Every attribute value is escaped for HTML.
+std::string MapText(const std::string& strMapName, const CAreaList& list);
+
+// Writes MapText to mapFile (open for writing); the MAP is named strMapName,
+// or after mapFile's own name when none is given. Answers 1; write errors
+// raise CFileException.
+int WriteMapText(CFile& mapFile, const std::string& strMapName, const CAreaList& list);
 int WriteMapText(CFile& mapFile, const CAreaList& list);
+
+// text as an HTML attribute value: "&", "\"", "<" and ">" become "&amp;",
+// "&quot;", "&lt;" and "&gt;"; every other byte stays as it is.
+std::string HtmlAttributeText(std::string_view text);
 
 // The name of the map file for a GIF path: the part after the last separator
 // with its last three characters replaced by "map".

@@ -9,6 +9,7 @@
 #include "common/Exceptions.h"
 #include "common/File.h"
 #include "common/MemoryBlock.h"
+#include "common/PendingOutput.h"
 #include "common/Strings.h"
 #include "frame/LibraryState.h"
 #include "gif/DibToGif.h"
@@ -60,27 +61,28 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
         return 0;
     }
 
+    // The GIF and the map are written under temporary names and replace
+    // their final names together, or neither does.
     const std::string strGifPath = GetDestinationFolder("_.gif") + GifFileName(strShg);
+    CPendingOutput gifOutput;
+    CPendingOutput mapOutput;
     CFile gifFile;
     std::string strCause;
-    if (!gifFile.Open(strGifPath, CFile::modeCreateReadWriteExclusive, &strCause)) {
+    if (!gifOutput.Create(strGifPath, &strCause) ||
+        !gifFile.Open(gifOutput.GetTempPath(), CFile::modeCreateReadWriteExclusive, &strCause)) {
         SetReason(pstrReason, "cannot create '" + strGifPath + "': " + strCause);
         return 0;
     }
-    int bGif = 0;
-    int bMap = 0;
     try {
-        bGif = ConvertDibToGif(picture, gifFile);
-        std::string strMapReason;
-        bMap = bWriteImageMap(gifFile, list, &strMapReason);
+        const int bGif = ConvertDibToGif(picture, gifFile);
         gifFile.Close();
         if (bGif == 0) {
             SetReason(pstrReason,
                       "the picture cannot be written as GIF (only 1, 4 and 8 bits "
                       "per pixel are)");
-        } else if (bMap == 0) {
-            SetReason(pstrReason, strMapReason);
+            return 0;
         }
+        if (bWriteImageMap(strGifPath, list, mapOutput, pstrReason) == 0) return 0;
     } catch (const CEngineException&) {
         gifFile.Abort();
         throw;
@@ -93,7 +95,12 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
         SetReason(pstrReason, "out of memory while writing '" + strGifPath + "'");
         return 0;
     }
-    return (bGif != 0 && bMap != 0) ? 1 : 0;
+    if (!bCommitBoth(gifOutput, mapOutput, &strCause)) {
+        SetReason(pstrReason, "cannot replace '" + strGifPath + "' and '" +
+                                  mapOutput.GetFinalPath() + "': " + strCause);
+        return 0;
+    }
+    return 1;
 }
 
 }  // namespace
@@ -159,6 +166,9 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         // why, as when the session cannot be opened.
         ReportDatabaseError(error);
         SetReason(pstrReason, "project database error: " + error.GetDescription());
+        return 0;
+    } catch (const std::bad_alloc&) {
+        SetReason(pstrReason, "out of memory while publishing '" + strShg + "'");
         return 0;
     }
 }

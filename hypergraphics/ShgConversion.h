@@ -7,7 +7,9 @@
 namespace vd {
 
 // Answers 1 when both the GIF and the image map were written, else 0;
-// pstrReason, when given, receives why it failed.
+// pstrReason, when given, receives why it failed. The two replace earlier
+// files of their names together, whole, or not at all: a failure leaves no
+// file behind and earlier outputs as they were.
 int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strShg,
                         std::int32_t nSourceKey, std::string* pstrReason = nullptr);
 

@@ -35,12 +35,24 @@ constexpr std::size_t kHotspotRecordSize = 15;
 constexpr std::int32_t kXPelsPerMeter = 3790;
 constexpr std::int32_t kYPelsPerMeter = 3780;
 
-// No packing turns one byte of a file into more than about 550 bytes of
-// pixels (LZ77 at most 18 bytes per 17 bits' worth of input, then
-// run-length at most 64 per byte). A header that claims a picture beyond
-// this many bytes per byte of file cannot be described by the file, and is
-// refused before anything is allocated for it.
-constexpr std::uint64_t kMaxExpansion = 1024;
+// The most pixel bytes nIn bytes of picture data can give in each packing:
+// stored data gives itself; run-length data at most 128 bytes per 2 bytes
+// (a repeat run); LZ77 data at most 144 bytes per 17 (a flag byte and eight
+// 18-byte copies), so less than 9 per byte; LZ77 then run-length at most 64
+// times that. A header claiming a larger picture than its data can fill is
+// refused before anything is allocated for the picture.
+std::uint64_t MaxPixelBytes(std::uint8_t nPacking, std::uint64_t nIn) {
+    switch (nPacking) {
+        case kPackingStored:
+            return nIn;
+        case kPackingRunLength:
+            return nIn * 64;
+        case kPackingLz77:
+            return nIn * 9;
+        default:
+            return nIn * 9 * 64;
+    }
+}
 
 // Reads little-endian fields and the format's compressed numbers from bytes
 // that were actually read; every getter answers false at the end.
@@ -358,23 +370,28 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
 
     // The block holds the whole decoded picture, and at least the file's
     // length. Sizes come from the file: computed in 64 bits and checked
-    // against what the file could describe (and what the 32-bit size of the
-    // pixel rows can say) before anything is allocated.
+    // against what the picture data in the file can fill (and what the
+    // 32-bit size of the pixel rows can say) before anything is allocated.
     const std::uint64_t nFileLength = file.GetLength();
     const std::uint64_t nRowBytes = (std::uint64_t{header.nWidth} * header.nBitCount + 31) / 32 * 4;
-    const std::uint64_t nLimit = std::min<std::uint64_t>(
-        nFileLength > std::numeric_limits<std::uint64_t>::max() / kMaxExpansion
-            ? std::numeric_limits<std::uint64_t>::max()
-            : nFileLength * kMaxExpansion,
-        std::numeric_limits<std::uint32_t>::max());
-    if (header.nHeight != 0 && nRowBytes > nLimit / header.nHeight) {
-        SetReason(pstrReason, Format("a picture of %" PRIu32 " x %" PRIu32
-                                     " pixels is larger than its file could describe",
-                                     header.nWidth, header.nHeight));
+    const std::uint64_t nRowsSize = nRowBytes * header.nHeight;  // below 2^50
+    const std::uint64_t nColourTableSize = std::uint64_t{header.nColourCount} * 4;
+    const std::uint64_t nLeft = BytesLeft(file);
+    const std::uint64_t nDataInFile = std::min<std::uint64_t>(
+        header.nDataSize, nLeft > nColourTableSize ? nLeft - nColourTableSize : 0);
+    if (header.nPacking == kPackingStored && nDataInFile < header.nDataSize) {
+        SetReason(pstrReason, "the picture data is cut short");
         return {};
     }
-    const std::uint64_t nPictureSize =
-        kInfoHeaderSize + std::uint64_t{header.nColourCount} * 4 + nRowBytes * header.nHeight;
+    if (nRowsSize > std::numeric_limits<std::uint32_t>::max() ||
+        nRowsSize > MaxPixelBytes(header.nPacking, nDataInFile)) {
+        SetReason(pstrReason,
+                  Format("the picture data (%" PRIu64 " bytes, packing %u) cannot "
+                         "fill a picture of %" PRIu32 " x %" PRIu32 " pixels",
+                         nDataInFile, unsigned{header.nPacking}, header.nWidth, header.nHeight));
+        return {};
+    }
+    const std::uint64_t nPictureSize = kInfoHeaderSize + nColourTableSize + nRowsSize;
     const std::uint64_t nBlockSize = std::max(nPictureSize, nFileLength);
     if (nBlockSize > std::numeric_limits<std::size_t>::max()) {
         SetReason(pstrReason, "the picture is too large for this platform");

@@ -1,13 +1,44 @@
 #include "tests/TestSupport.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
+
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
 
 namespace vd::test {
+
+int RunWithFileSizeLimit(std::uint64_t nMaxFileBytes, const std::function<int()>& work) {
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{nMaxFileBytes, nMaxFileBytes};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(255);
+        ::_exit(work() & 0xFF);
+    }
+    int nStatus = 0;
+    while (::waitpid(child, &nStatus, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+}
+
+std::vector<std::string> FolderContents(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 CTempDir::CTempDir() {
     std::random_device rd;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,14 @@ class CTempDir {
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 void WriteText(const std::filesystem::path& path, const std::string& text);
+
+// Runs work in a child process whose files cannot grow beyond nMaxFileBytes,
+// as on a full disk: a write past the limit fails (SIGXFSZ is ignored).
+// Answers work's result (0 to 255), or -1 when the child did not exit.
+int RunWithFileSizeLimit(std::uint64_t nMaxFileBytes, const std::function<int()>& work);
+
+// The names in folder, sorted (to see that no temporary was left behind).
+std::vector<std::string> FolderContents(const std::filesystem::path& folder);
 
 // The shared test data folder (bmpsuite, shg, mdb), or "" when it is absent.
 std::filesystem::path TestDataDir();

@@ -27,14 +27,7 @@ const test::Picture& SamplePicture() {
 
 Bytes SampleBitmap() { return test::MakeBitmapFile(test::MakePackedDib(SamplePicture())); }
 
-std::vector<std::string> FolderContents(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using test::FolderContents;
 
 TEST(BmpConversion, ConvertsTheFourExtensions) {
     for (const std::string strName : {"x.bmp", "x.BMP", "x.dib", "x.DIB"}) {
@@ -87,18 +80,20 @@ TEST(BmpConversion, OverwritesAnExistingGif) {
     EXPECT_TRUE(layout.bOk) << layout.strError;
 }
 
-TEST(BmpConversion, RefusedBitmapLeavesAnEmptyGif) {
+TEST(BmpConversion, RefusedBitmapLeavesAnEarlierGifAsItWas) {
     // 24 bits per pixel: a header and rows of 3 bytes per pixel.
     Bytes dib = test::MakePackedDib(test::RandomPicture(8, 4, 2));
     dib[14] = 24;
     dib.resize(40 + 12 * 2, 7);
     test::CTempDir dir;
     test::WriteBytes(dir.File("deep.bmp"), test::MakeBitmapFile(dib));
+    test::WriteText(dir.File("deep.gif"), "earlier");
     std::string strReason;
     EXPECT_EQ(vd::bConvertBmpToGif(dir.File("deep.bmp"), dir.Prefix(), &strReason), 0);
     EXPECT_NE(strReason.find("24 bits per pixel"), std::string::npos) << strReason;
-    ASSERT_TRUE(fs::exists(dir.File("deep.gif")));
-    EXPECT_EQ(fs::file_size(dir.File("deep.gif")), 0u);
+    EXPECT_EQ(FolderContents(dir.Path()).size(), 2u);  // no temporary left
+    const auto earlier = test::ReadBytes(dir.File("deep.gif"));
+    EXPECT_EQ(std::string(earlier.begin(), earlier.end()), "earlier");
 }
 
 TEST(BmpConversion, FailuresBeforeConvertingCreateNothing) {
@@ -130,15 +125,33 @@ TEST(BmpConversion, FailuresBeforeConvertingCreateNothing) {
     EXPECT_EQ(::bConvertBmpToGif(dir.File("good.bmp").c_str(), nullptr), 0);
 }
 
-TEST(BmpConversion, WriteErrorAnswersZero) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "/dev/full is not available";
+TEST(BmpConversion, AWriteErrorLeavesAnEarlierGifAsItWas) {
     test::CTempDir dir;
     test::WriteBytes(dir.File("x.bmp"),
                      test::MakeBitmapFile(test::MakePackedDib(test::RandomPicture(8, 300, 300))));
-    fs::create_symlink("/dev/full", dir.File("x.gif"));
-    std::string strReason;
-    EXPECT_EQ(vd::bConvertBmpToGif(dir.File("x.bmp"), dir.Prefix(), &strReason), 0);
-    EXPECT_NE(strReason.find("cannot write"), std::string::npos) << strReason;
+    test::WriteText(dir.File("x.gif"), "earlier");
+    // The disk is full after 4 KiB: the GIF cannot be written whole.
+    const int nChild = test::RunWithFileSizeLimit(4096, [&] {
+        std::string strReason;
+        const int nResult = vd::bConvertBmpToGif(dir.File("x.bmp"), dir.Prefix(), &strReason);
+        return nResult == 0 && strReason.find("cannot write") != std::string::npos ? 0 : 1;
+    });
+    EXPECT_EQ(nChild, 0);
+    EXPECT_EQ(FolderContents(dir.Path()), (std::vector<std::string>{"x.bmp", "x.gif"}));
+    const auto earlier = test::ReadBytes(dir.File("x.gif"));
+    EXPECT_EQ(std::string(earlier.begin(), earlier.end()), "earlier");
+}
+
+TEST(BmpConversion, ALinkAtTheGifNameIsReplacedNotFollowed) {
+    // x.gif points at the bitmap itself: converting must not overwrite it.
+    test::CTempDir dir;
+    const Bytes bitmap = SampleBitmap();
+    test::WriteBytes(dir.File("x.bmp"), bitmap);
+    fs::create_symlink(dir.File("x.bmp"), dir.File("x.gif"));
+    EXPECT_EQ(::bConvertBmpToGif(dir.File("x.bmp").c_str(), dir.Prefix().c_str()), 1);
+    EXPECT_FALSE(fs::is_symlink(dir.File("x.gif")));
+    EXPECT_EQ(test::ReadBytes(dir.File("x.bmp")), bitmap);
+    EXPECT_TRUE(test::ParseGif(test::ReadBytes(dir.File("x.gif"))).bOk);
 }
 
 TEST(BmpConversion, ToolConvertsAndReportsFailures) {

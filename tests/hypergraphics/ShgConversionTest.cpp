@@ -1,9 +1,13 @@
 // The hypergraphic conversion from end to end: session, SHG reading, the
 // source's records, link resolution, the GIF and the image map in the
 // folders the project database assigns.
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
+#include "common/Strings.h"
 #include "frame/ModuleEntry.h"
 #include "hypergraphics/ShgConversion.h"
 #include "projectdb/Engine.h"
@@ -128,17 +132,117 @@ TEST_F(ShgConversion, APictureWithoutHotspotsGivesAnEmptyMap) {
 TEST_F(ShgConversion, OutputsThatCannotBeCreatedFailTheConversion) {
     const std::string strDb = MakeDatabase("project.db");
     const std::string strShg = WriteShg("plan.shg", test::PlanPicture());
-    // The map's place is taken by a folder: the GIF is written and stays.
+    // The map's place is taken by a folder: the GIF is not put in place
+    // either, and no temporary stays.
     std::filesystem::create_directories(m_out.Path() / "maps" / "plan.map");
     EXPECT_EQ(Convert(strDb, strShg), 0);
     EXPECT_NE(m_strReason.find("plan.map"), std::string::npos) << m_strReason;
-    EXPECT_EQ(ReadBytes(m_out.Path() / "images" / "plan.gif"),
-              ReadBytes(test::ExpectedDataDir() / "plan.gif"));
-    // The GIF's place is taken by a folder: nothing more is written.
+    EXPECT_TRUE(std::filesystem::is_empty(m_out.Path() / "images"));
+    // The GIF's place is taken by a folder: no map either.
     std::filesystem::create_directories(m_out.Path() / "images" / "other.gif");
     const std::string strOther = WriteShg("other.shg", test::PlanPicture());
     EXPECT_EQ(Convert(strDb, strOther), 0);
-    EXPECT_FALSE(std::filesystem::exists(m_out.Path() / "maps" / "other.map"));
+    EXPECT_NE(m_strReason.find("other.gif"), std::string::npos) << m_strReason;
+    for (const char* pszFolder : {"images", "maps"}) {
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_out.Path() / pszFolder),
+                                std::filesystem::directory_iterator()),
+                  1);
+    }
+}
+
+TEST_F(ShgConversion, FailuresLeaveEarlierOutputsAsTheyWere) {
+    const std::string strDb = MakeDatabase("project.db");
+    const std::string strShg = WriteShg("plan.shg", test::PlanPicture());
+    const std::filesystem::path gif = m_out.Path() / "images" / "plan.gif";
+    const std::filesystem::path map = m_out.Path() / "maps" / "plan.map";
+    std::filesystem::create_directories(gif.parent_path());
+    std::filesystem::create_directories(map.parent_path());
+    test::WriteText(gif, "earlier gif");
+    test::WriteText(map, "earlier map");
+    const auto Unchanged = [&] {
+        EXPECT_EQ(test::FolderContents(gif.parent_path()), std::vector<std::string>{"plan.gif"});
+        EXPECT_EQ(test::FolderContents(map.parent_path()), std::vector<std::string>{"plan.map"});
+        const auto gifBytes = ReadBytes(gif);
+        const auto mapBytes = ReadBytes(map);
+        EXPECT_EQ(std::string(gifBytes.begin(), gifBytes.end()), "earlier gif");
+        EXPECT_EQ(std::string(mapBytes.begin(), mapBytes.end()), "earlier map");
+    };
+
+    // A full disk: the GIF cannot be written whole (in a child process,
+    // which opens its own session).
+    EXPECT_EQ(test::RunWithFileSizeLimit(64,
+                                         [&] {
+                                             return Convert(strDb, strShg) == 0 &&
+                                                            m_strReason.find("cannot write") !=
+                                                                std::string::npos
+                                                        ? 0
+                                                        : 1;
+                                         }),
+              0);
+    Unchanged();
+
+    // The map cannot take its name after the GIF has taken its own: the
+    // earlier GIF is put back.
+    std::filesystem::remove(map);
+    std::filesystem::create_directories(map / "sub");
+    EXPECT_EQ(Convert(strDb, strShg), 0);
+    EXPECT_NE(m_strReason.find("plan.map"), std::string::npos) << m_strReason;
+    std::filesystem::remove_all(map);
+    test::WriteText(map, "earlier map");
+    Unchanged();
+}
+
+TEST_F(ShgConversion, LinksAtTheOutputNamesAreReplacedNotFollowed) {
+    const std::string strDb = MakeDatabase("project.db");
+    const std::string strShg = WriteShg("plan.shg", test::PlanPicture());
+    for (const char* pszName : {"images/plan.gif", "maps/plan.map"}) {
+        std::filesystem::create_directories((m_out.Path() / pszName).parent_path());
+        test::WriteText(m_work.File(FileNamePart(pszName)), "target");
+        std::filesystem::create_symlink(m_work.File(FileNamePart(pszName)), m_out.Path() / pszName);
+    }
+    ASSERT_EQ(Convert(strDb, strShg), 1) << m_strReason;
+    EXPECT_EQ(ReadBytes(m_out.Path() / "images" / "plan.gif"),
+              ReadBytes(test::ExpectedDataDir() / "plan.gif"));
+    EXPECT_EQ(ReadBytes(m_out.Path() / "maps" / "plan.map"),
+              ReadBytes(test::ExpectedDataDir() / "plan.map"));
+    for (const char* pszName : {"plan.gif", "plan.map"}) {
+        const auto bytes = ReadBytes(m_work.File(pszName));
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "target");
+    }
+}
+
+TEST_F(ShgConversion, MapAttributesAreEscapedAndParseAsHtml) {
+    if (std::system("python3 -c 'import html.parser' >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "python3 is not available";
+    }
+    const std::string strHostile = "a\"b&c<d>e";
+    const std::string strDb =
+        MakeDatabase("project.db", "UPDATE CompileStamm SET Extension = '" + strHostile + "';");
+    CShgDescription desc = test::PlanPicture();
+    desc.hotspots[2].strTarget = "Run(\"" + strHostile + "\")";
+    const std::string strShg = WriteShg(strHostile + ".shg", desc);
+    ASSERT_EQ(Convert(strDb, strShg), 1) << m_strReason;
+
+    // Python's HTML parser reads every NAME and HREF back as it was.
+    std::filesystem::copy_file(m_out.Path() / "maps" / (strHostile + ".map"),
+                               m_work.File("map.html"));
+    test::WriteText(m_work.File("attrs.py"),
+                    "import html.parser, sys\n"
+                    "class P(html.parser.HTMLParser):\n"
+                    "    def handle_starttag(self, tag, attrs):\n"
+                    "        for k, v in attrs:\n"
+                    "            if k in ('name', 'href'): print(tag + ' ' + k + '=' + v)\n"
+                    "P().feed(open(sys.argv[1]).read())\n");
+    const std::string strCommand =
+        "python3 " + m_work.File("attrs.py") + " " + m_work.File("map.html");
+    std::FILE* pPipe = ::popen(strCommand.c_str(), "r");
+    ASSERT_NE(pPipe, nullptr);
+    std::string strOutput;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pPipe) != nullptr) strOutput += buffer;
+    ASSERT_EQ(::pclose(pPipe), 0);
+    EXPECT_EQ(strOutput, "map name=" + strHostile + ".map\narea href=p00201." + strHostile +
+                             "\narea href=index.htm\narea href=Run(\"" + strHostile + "\")\n");
 }
 
 TEST_F(ShgConversion, AMissingTableFailsAndTheNextCallOpensAgain) {

@@ -324,7 +324,7 @@ TEST(ShgReaderTest, RefusesWhatItCannotRead) {
         {"24 bits", BuildShg(bits24), "24 bits"},
         {"two planes", BuildShg(planes2), "planes"},
         {"too many colours", BuildShg(tooManyColours), "colours"},
-        {"huge picture", BuildShg(huge), "larger"},
+        {"huge picture", BuildShg(huge), "cannot fill"},
         {"stored data cut short", storedShortFile, "cut short"},
         {"stored data larger than the block", BuildShg(storedLong), "does not fit"},
     };
@@ -336,6 +336,27 @@ TEST(ShgReaderTest, RefusesWhatItCannotRead) {
         EXPECT_NE(result.m_strReason.find(c.pszReason), std::string::npos) << result.m_strReason;
         EXPECT_TRUE(result.m_list.IsEmpty());
     }
+}
+
+TEST(ShgReaderTest, RefusesAPictureItsDataCannotFillBeforeAllocatingIt) {
+    // Each packing's data claims a picture far beyond what it can decode to;
+    // the block would be 4 GiB.
+    for (std::uint8_t nPacking = 0; nPacking <= 3; ++nPacking) {
+        SCOPED_TRACE(int{nPacking});
+        CShgDescription claim = Picture(8, 64, 64, nPacking);
+        claim.nWidth = 65535;
+        claim.nHeight = 65535;
+        CShgReadResult result;
+        ReadShgBytes(BuildShg(claim), result);
+        EXPECT_FALSE(result.m_block);
+        EXPECT_NE(result.m_strReason.find("cannot fill"), std::string::npos) << result.m_strReason;
+    }
+    // Run-length data at its densest (128 bytes per 2) still fills its picture.
+    CShgDescription dense = Picture(8, 256, 4, 1);
+    std::fill(dense.pixels.begin(), dense.pixels.end(), std::uint8_t{0});
+    CShgReadResult result;
+    ReadShgBytes(BuildShg(dense), result);
+    EXPECT_TRUE(result.m_block) << result.m_strReason;
 }
 
 TEST(ShgReaderTest, BadHotspotTypesFailWithTheAreasReadSoFar) {
