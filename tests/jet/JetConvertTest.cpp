@@ -18,6 +18,7 @@
 #include "projectdb/JetLibmdb.h"
 #include "tests/hypergraphics/HypergraphicsTestSupport.h"
 #include "tests/jet/JetBuilder.h"
+#include "tests/jet/MdbtoolsReadBack.h"
 #include "tests/projectdb/ProjectDbTestSupport.h"
 
 namespace vd {
@@ -227,7 +228,7 @@ std::vector<test::jet::CTableDef> MinimalProject(bool bNullName) {
 
 TEST_F(JetTool, ConvertNotesWhatItLeavesOutOrAddsAndRefusesNulls) {
     const std::string strSource = m_dir.File("minimal.mdb");
-    test::WriteBytes(strSource, test::jet::BuildJetDatabase(MinimalProject(false)));
+    test::jet::WriteCheckedJetDatabase(strSource, MinimalProject(false));
     const std::string strOut = m_dir.File("minimal.sqlite");
     CRun run = Tool({"db", "convert", strSource, strOut});
     ASSERT_EQ(run.nExit, 0) << run.strErr;
@@ -246,7 +247,7 @@ TEST_F(JetTool, ConvertNotesWhatItLeavesOutOrAddsAndRefusesNulls) {
 
     // A NULL where the schema requires a value fails the conversion.
     const std::string strNull = m_dir.File("null.mdb");
-    test::WriteBytes(strNull, test::jet::BuildJetDatabase(MinimalProject(true)));
+    test::jet::WriteCheckedJetDatabase(strNull, MinimalProject(true));
     run = Tool({"db", "convert", strNull, m_dir.File("null.sqlite")});
     EXPECT_EQ(run.nExit, 1);
     EXPECT_NE(run.strErr.find("'HeadLines.Name' is NULL in row 1"), std::string::npos)
