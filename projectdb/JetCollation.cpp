@@ -189,10 +189,10 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
-std::string GeneralIndexKey(std::u16string_view units) {
+namespace {
+
+void AppendIndexKey(std::string& key, std::u16string_view units) {
     while (!units.empty() && units.back() == u' ') units.remove_suffix(1);
-    std::string key;
-    key.reserve(units.size() + 3);
     key += kKeyStart;
     CCodeLookup lookup;
     CKeyTail tail;
@@ -224,10 +224,18 @@ std::string GeneralIndexKey(std::u16string_view units) {
     key += kEndText;
     tail.AppendTo(key);
     key += kEndKey;
+}
+
+}  // namespace
+
+std::string GeneralIndexKey(std::u16string_view units) {
+    std::string key;
+    key.reserve(units.size() + 3);
+    AppendIndexKey(key, units);
     return key;
 }
 
-std::string GeneralSortKey(std::string_view utf8) {
+void AppendGeneralSortKey(std::string& key, std::string_view utf8) {
     std::u16string units;
     units.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
@@ -239,7 +247,14 @@ std::string GeneralSortKey(std::string_view utf8) {
             units += static_cast<char16_t>(c);
         }
     }
-    return GeneralIndexKey(units);
+    AppendIndexKey(key, units);
+}
+
+std::string GeneralSortKey(std::string_view utf8) {
+    std::string key;
+    key.reserve(utf8.size() + 3);
+    AppendGeneralSortKey(key, utf8);
+    return key;
 }
 
 int CompareGeneral(std::string_view a, std::string_view b) {

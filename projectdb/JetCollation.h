@@ -20,6 +20,9 @@ std::string GeneralIndexKey(std::u16string_view units);
 // stands for the character of that number (as in Latin-1).
 std::string GeneralSortKey(std::string_view utf8);
 
+// The same, appended to key.
+void AppendGeneralSortKey(std::string& key, std::string_view utf8);
+
 // <0, 0 or >0 as a sorts before, equal to or after b in the "General" order.
 int CompareGeneral(std::string_view a, std::string_view b);
 
