@@ -39,8 +39,13 @@ struct CCode {
 class CCodeLookup {
   public:
     CCode Find(char16_t unit) {
+        if (unit < 0x100) return FromRun(kGeneralCodesLatin1[unit], unit);
         if (unit < m_nFirst || unit >= m_nEnd) Locate(unit);
-        const CGeneralCodeRun& run = kGeneralCodeRuns[m_nRun];
+        return FromRun(kGeneralCodeRuns[m_nRun], unit);
+    }
+
+  private:
+    static CCode FromRun(const CGeneralCodeRun& run, char16_t unit) {
         CCode code;
         code.nKind = run.nKind;
         code.nInline = run.nInline;
@@ -59,7 +64,6 @@ class CCodeLookup {
         return code;
     }
 
-  private:
     void Locate(char16_t unit) {
         const CGeneralCodeRun* pEnd = kGeneralCodeRuns + kGeneralCodeRunCount;
         const CGeneralCodeRun* pNext =
@@ -191,63 +195,83 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
 
 namespace {
 
-void AppendIndexKey(std::string& key, std::u16string_view units) {
-    while (!units.empty() && units.back() == u' ') units.remove_suffix(1);
-    key += kKeyStart;
-    CCodeLookup lookup;
-    CKeyTail tail;
-    std::size_t nPosition = 0;  // characters with primary codes so far
-    for (const char16_t unit : units) {
-        const CCode code = lookup.Find(unit);
-        const std::size_t nHere = nPosition;
+// Writes one key: 7F, the primary codes as the code units are put, then
+// (at Finish) 01, the tail and 00. Trailing spaces must be left out.
+class CKeyWriter {
+  public:
+    explicit CKeyWriter(std::string& key) : m_key(key) { m_key += kKeyStart; }
+
+    void Put(char16_t unit) {
+        // Most characters met carry primary codes only.
+        if (unit < 0x100 && kGeneralCodesLatin1[unit].nKind == GENERAL_SIMPLE) {
+            const CGeneralCodeRun& simple = kGeneralCodesLatin1[unit];
+            m_key.append(reinterpret_cast<const char*>(simple.inlineBytes), simple.nInline);
+            ++m_nPosition;
+            return;
+        }
+        const CCode code = m_lookup.Find(unit);
+        const std::size_t nHere = m_nPosition;
         if (code.nInline > 0) {
-            key.append(reinterpret_cast<const char*>(code.inlineBytes), code.nInline);
-            ++nPosition;
+            m_key.append(reinterpret_cast<const char*>(code.inlineBytes), code.nInline);
+            ++m_nPosition;
         }
         switch (code.nKind) {
             case GENERAL_ACCENTED:
             case GENERAL_MODIFIER:
-                tail.AddExtra(nHere, code);
+                m_tail.AddExtra(nHere, code);
                 break;
             case GENERAL_KANA:
-                tail.AddExtra(nHere, code);
-                tail.bKana = true;
-                tail.kanaFlags += static_cast<char>(code.nKanaFlag);
+                m_tail.AddExtra(nHere, code);
+                m_tail.bKana = true;
+                m_tail.kanaFlags += static_cast<char>(code.nKanaFlag);
                 break;
             case GENERAL_UNPRINTABLE:
-                tail.AddUnprintable(nHere, code);
+                m_tail.AddUnprintable(nHere, code);
                 break;
             default:
                 break;
         }
     }
-    key += kEndText;
-    tail.AppendTo(key);
-    key += kEndKey;
-}
+
+    void Finish() {
+        m_key += kEndText;
+        m_tail.AppendTo(m_key);
+        m_key += kEndKey;
+    }
+
+  private:
+    std::string& m_key;
+    CCodeLookup m_lookup;
+    CKeyTail m_tail;
+    std::size_t m_nPosition = 0;  // characters with primary codes so far
+};
 
 }  // namespace
 
 std::string GeneralIndexKey(std::u16string_view units) {
+    while (!units.empty() && units.back() == u' ') units.remove_suffix(1);
     std::string key;
     key.reserve(units.size() + 3);
-    AppendIndexKey(key, units);
+    CKeyWriter writer(key);
+    for (const char16_t unit : units) writer.Put(unit);
+    writer.Finish();
     return key;
 }
 
 void AppendGeneralSortKey(std::string& key, std::string_view utf8) {
-    std::u16string units;
-    units.reserve(utf8.size());
+    // A space byte is a space character in any case.
+    while (!utf8.empty() && utf8.back() == ' ') utf8.remove_suffix(1);
+    CKeyWriter writer(key);
     for (std::size_t i = 0; i < utf8.size();) {
         const char32_t c = NextCodePoint(utf8, i);
         if (c >= 0x10000) {
-            units += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            units += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            writer.Put(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            writer.Put(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
         } else {
-            units += static_cast<char16_t>(c);
+            writer.Put(static_cast<char16_t>(c));
         }
     }
-    AppendIndexKey(key, units);
+    writer.Finish();
 }
 
 std::string GeneralSortKey(std::string_view utf8) {

@@ -32,5 +32,8 @@ struct CGeneralCodeRun {
 
 extern const CGeneralCodeRun kGeneralCodeRuns[];
 extern const std::size_t kGeneralCodeRunCount;
+// The code of each of U+0000..U+00FF on its own (a run of one), for the
+// characters met most.
+extern const CGeneralCodeRun kGeneralCodesLatin1[256];
 
 }  // namespace vd::jet

@@ -1,6 +1,7 @@
 #include "projectdb/JetTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <numeric>
 
@@ -19,9 +20,6 @@ bool IsIntegerColumn(const CJetColumn& column) {
 bool IsTextColumn(const CJetColumn& column) {
     return column.nType == COLUMN_TEXT || column.nType == COLUMN_MEMO;
 }
-
-// NULL sorts before every value, as in the host's indexes.
-int KindRank(EValueKind eKind) { return eKind == EValueKind::null ? 0 : 1; }
 
 int Sign(long long n) { return n < 0 ? -1 : (n > 0 ? 1 : 0); }
 
@@ -97,11 +95,26 @@ CJetTable::COrder CJetTable::BuildOrder(const CJetIndex& index) const {
     COrder order;
     order.pIndex = &index;
     order.textKeys.resize(index.keys.size());
+    // Sort values of the other key fields: NULL first, then the integers;
+    // values of other types are all equal.
+    std::vector<std::vector<std::int64_t>> sortValues(index.keys.size());
     for (std::size_t k = 0; k < index.keys.size(); ++k) {
         const std::size_t nColumn = index.keys[k].nColumn;
-        if (!IsTextColumn(GetColumn(nColumn))) continue;
+        if (!IsTextColumn(GetColumn(nColumn))) {
+            std::vector<std::int64_t>& values = sortValues[k];
+            values.resize(m_nRows);
+            for (std::size_t r = 0; r < m_nRows; ++r) {
+                const CJetValue value = m_contents.At(r, nColumn);
+                values[r] = value.eKind == EValueKind::null      ? INT64_MIN
+                            : value.eKind == EValueKind::integer ? value.nInteger
+                                                                 : 0;
+            }
+            continue;
+        }
+        // A NULL text has the empty key, before every text's key.
         CTextKeys& keys = order.textKeys[k];
         keys.ends.reserve(m_nRows);
+        keys.bytes.reserve(m_contents.columns[nColumn].text.size() + 4 * m_nRows);
         for (std::size_t r = 0; r < m_nRows; ++r) {
             const CJetValue value = m_contents.At(r, nColumn);
             if (value.eKind == EValueKind::text) AppendGeneralSortKey(keys.bytes, value.strText);
@@ -114,18 +127,13 @@ CJetTable::COrder CJetTable::BuildOrder(const CJetIndex& index) const {
     }
 
     auto compareKey = [&](std::size_t k, std::uint32_t a, std::uint32_t b) {
-        const CJetIndexKey& key = index.keys[k];
-        const CJetValue va = m_contents.At(a, key.nColumn);
-        const CJetValue vb = m_contents.At(b, key.nColumn);
         int n = 0;
-        if (va.eKind != vb.eKind) {
-            n = KindRank(va.eKind) - KindRank(vb.eKind);
-        } else if (va.eKind == EValueKind::integer) {
-            n = Sign(static_cast<long long>(va.nInteger) - vb.nInteger);
-        } else if (va.eKind == EValueKind::text) {
+        if (sortValues[k].empty()) {
             n = Sign(order.textKeys[k].Get(a).compare(order.textKeys[k].Get(b)));
+        } else {
+            n = (sortValues[k][a] > sortValues[k][b]) - (sortValues[k][a] < sortValues[k][b]);
         }
-        return key.bAscending ? n : -n;
+        return index.keys[k].bAscending ? n : -n;
     };
 
     order.rows.resize(m_nRows);
