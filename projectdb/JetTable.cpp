@@ -81,7 +81,15 @@ const CJetTable::COrder& CJetTable::GetOrder(std::string_view strIndex) const {
     const auto& indexes = m_contents.definition.indexes;
     for (std::size_t i = 0; i < indexes.size(); ++i) {
         if (!EqualNoCase(indexes[i].strName, strIndex)) continue;
-        if (!m_orders[i]) m_orders[i] = std::make_unique<COrder>(BuildOrder(indexes[i]));
+        if (!m_orders[i]) {
+            try {
+                m_orders[i] = std::make_unique<COrder>(BuildOrder(indexes[i]));
+            } catch (const std::bad_alloc&) {
+                throw CEngineException("There is not enough memory for the index '" +
+                                       indexes[i].strName + "' of table '" + GetName() +
+                                       "' in '" + m_strFile + "'.");
+            }
+        }
         return *m_orders[i];
     }
     throw CEngineException("The index '" + std::string(strIndex) + "' does not exist on table '" +
