@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <system_error>
 
 #include "projectdb/EngineException.h"
@@ -116,11 +117,24 @@ CTablePlan PlanTable(jet::CJetFile& file, const CDocumentedTable& documented,
     if (pEntry == nullptr || !pEntry->IsTable()) {
         throw CFailure{"'" + strSource + "' has no table '" + documented.pszName + "'"};
     }
+    // Only the fields that are written are loaded: integers and texts.
     try {
-        plan.contents = file.LoadTable(*pEntry);
+        plan.contents = file.OpenTable(*pEntry);
+        std::vector<std::size_t> written;
+        for (std::size_t c = 0; c < plan.contents.definition.columns.size(); ++c) {
+            const std::uint8_t nType = plan.contents.definition.columns[c].nType;
+            if (IsIntegerType(nType) || IsTextType(nType)) written.push_back(c);
+        }
+        file.LoadColumns(plan.contents, written);
     } catch (const jet::CJetFormatError& error) {
         throw CFailure{"'" + strSource + "' is damaged: table '" + documented.pszName +
                        "': " + error.what()};
+    } catch (const jet::CJetLimitError& error) {
+        throw CFailure{"the table '" + std::string(documented.pszName) + "' in '" + strSource +
+                       "' cannot be loaded: " + error.what()};
+    } catch (const std::bad_alloc&) {
+        throw CFailure{"there is not enough memory to load the table '" +
+                       std::string(documented.pszName) + "' of '" + strSource + "'"};
     }
     const auto& columns = plan.contents.definition.columns;
     const std::string strTable = documented.pszName;
@@ -255,7 +269,7 @@ void WriteTable(sqlite3* pDb, const CTablePlan& plan) {
     for (std::size_t r = 0; r < plan.contents.GetRowCount(); ++r) {
         int nParam = 1;
         for (const std::size_t c : plan.columns) {
-            const jet::CJetValue& value = plan.contents.At(r, c);
+            const jet::CJetValue value = plan.contents.At(r, c);
             if (value.eKind == jet::EValueKind::integer) {
                 sqlite3_bind_int(pStmt.get(), nParam, value.nInteger);
             } else if (value.eKind == jet::EValueKind::text) {
@@ -334,6 +348,8 @@ int RunDbConvert(const std::vector<std::string>& args) {
             file.GetCatalog();
         } catch (const jet::CJetFormatError& error) {
             throw CFailure{"'" + strSource + "' is damaged: its catalog: " + error.what()};
+        } catch (const jet::CJetLimitError& error) {
+            throw CFailure{"the catalog of '" + strSource + "' cannot be loaded: " + error.what()};
         }
         for (const CDocumentedTable& table : DocumentedTables()) {
             plans.push_back(PlanTable(file, table, strSource, notes));

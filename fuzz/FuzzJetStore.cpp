@@ -34,11 +34,12 @@ void LoadImage(const std::uint8_t* pData, std::size_t nSize) {
                     const vd::CKeyValue key = value.nInteger;
                     table.Seek(order, std::span<const vd::CKeyValue>(&key, 1));
                 } else if (value.eKind == vd::jet::EValueKind::text) {
-                    const vd::CKeyValue key = value.strText;
+                    const vd::CKeyValue key = std::string(value.strText);
                     table.Seek(order, std::span<const vd::CKeyValue>(&key, 1));
                 }
             }
         } catch (const vd::jet::CJetFormatError&) {
+        } catch (const vd::jet::CJetLimitError&) {
         } catch (const vd::CEngineException&) {
         }
     }

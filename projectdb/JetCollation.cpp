@@ -1,268 +1,175 @@
 #include "projectdb/JetCollation.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <vector>
+
+#include "projectdb/JetGeneralCodes.h"
 
 namespace vd::jet {
 namespace {
 
-// Secondary weights: how a letter is marked. Letters compare by their base
-// first, through the whole text; the marks decide only between texts whose
-// bases are equal, an unmarked letter before a marked one.
-enum EMark : std::uint8_t {
-    MARK_NONE = 0,
-    MARK_ACUTE,
-    MARK_GRAVE,
-    MARK_CIRCUMFLEX,
-    MARK_DIAERESIS,
-    MARK_TILDE,
-    MARK_RING,
-    MARK_CEDILLA,
-    MARK_CARON,
-    MARK_MACRON,
-    MARK_BREVE,
-    MARK_OGONEK,
-    MARK_DOT,
-    MARK_STROKE,
-    MARK_DOUBLE_ACUTE,
-    MARK_LIGATURE,
-    MARK_OTHER,
+constexpr char kKeyStart = '\x7F';
+constexpr char kEndText = '\x01';
+constexpr char kEndKey = '\x00';
+// Extra bytes of a character without accents, dropped at the end of the
+// extra part (with anything below them).
+constexpr std::uint8_t kExtraPlaceholder = 0x02;
+// Kana flags are packed three to a byte under this prefix; the flag of a
+// plain kana at the end is dropped.
+constexpr std::uint8_t kKanaStart = 0x80;
+constexpr std::uint8_t kKanaPlain = 0x03;
+constexpr char kKanaSuffix[] = "\xFF\x02\x80\xFF\x80";
+constexpr char kKanaBeforeTrailer = '\xFF';
+// A trailer entry: big-endian (7 + 4 * position) | 0x8000, then 06 and the code.
+constexpr unsigned kTrailerStart = 7;
+constexpr unsigned kTrailerStep = 4;
+constexpr unsigned kTrailerFlag = 0x8000;
+constexpr char kTrailerMidfix = '\x06';
+
+// The code of one code unit, taken from its run.
+struct CCode {
+    std::uint8_t nKind = GENERAL_IGNORED;
+    std::uint8_t nInline = 0;
+    std::uint8_t inlineBytes[4] = {};
+    std::uint8_t nExtra = 0;
+    std::uint8_t extraBytes[2] = {};
+    std::uint8_t nKanaFlag = 0;
 };
 
-struct CFolded {
-    char32_t base[2] = {0, 0};  // one base letter, or two for a ligature
-    std::uint8_t nMark = MARK_NONE;
-};
-
-// U+00C0..U+00FF: base letter (lower case) and mark; '\0' keeps the
-// character itself (the multiplication and division signs, thorn).
-constexpr char kLatin1Base[] =
-    "aaaaaa\0ceeeeiiiidnooooo\0ouuuuy\0\0"
-    "aaaaaa\0ceeeeiiiidnooooo\0ouuuuy\0y";
-constexpr std::uint8_t kLatin1Mark[] = {
-    MARK_GRAVE,    MARK_ACUTE,    MARK_CIRCUMFLEX, MARK_TILDE,      MARK_DIAERESIS,  MARK_RING,
-    MARK_LIGATURE, MARK_CEDILLA,  MARK_GRAVE,      MARK_ACUTE,      MARK_CIRCUMFLEX, MARK_DIAERESIS,
-    MARK_GRAVE,    MARK_ACUTE,    MARK_CIRCUMFLEX, MARK_DIAERESIS,  MARK_STROKE,     MARK_TILDE,
-    MARK_GRAVE,    MARK_ACUTE,    MARK_CIRCUMFLEX, MARK_TILDE,      MARK_DIAERESIS,  MARK_NONE,
-    MARK_STROKE,   MARK_GRAVE,    MARK_ACUTE,      MARK_CIRCUMFLEX, MARK_DIAERESIS,  MARK_ACUTE,
-    MARK_NONE,     MARK_LIGATURE,
-};
-
-// U+0100..U+017F (Latin Extended-A): base letter and mark.
-constexpr char kExtABase[] =
-    "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii\0\0jjkkk"
-    "llllllllllnnnnnnnnnoooooo\0\0rrrrrrsssssssstttttt"
-    "uuuuuuuuuuuuwwyyyzzzzzzs";
-constexpr std::uint8_t kExtAMark[] = {
-    // A macron, breve, ogonek
-    MARK_MACRON,
-    MARK_MACRON,
-    MARK_BREVE,
-    MARK_BREVE,
-    MARK_OGONEK,
-    MARK_OGONEK,
-    // C acute, circumflex, dot, caron
-    MARK_ACUTE,
-    MARK_ACUTE,
-    MARK_CIRCUMFLEX,
-    MARK_CIRCUMFLEX,
-    MARK_DOT,
-    MARK_DOT,
-    MARK_CARON,
-    MARK_CARON,
-    // D caron, stroke
-    MARK_CARON,
-    MARK_CARON,
-    MARK_STROKE,
-    MARK_STROKE,
-    // E macron, breve, dot, ogonek, caron
-    MARK_MACRON,
-    MARK_MACRON,
-    MARK_BREVE,
-    MARK_BREVE,
-    MARK_DOT,
-    MARK_DOT,
-    MARK_OGONEK,
-    MARK_OGONEK,
-    MARK_CARON,
-    MARK_CARON,
-    // G circumflex, breve, dot, cedilla
-    MARK_CIRCUMFLEX,
-    MARK_CIRCUMFLEX,
-    MARK_BREVE,
-    MARK_BREVE,
-    MARK_DOT,
-    MARK_DOT,
-    MARK_CEDILLA,
-    MARK_CEDILLA,
-    // H circumflex, stroke
-    MARK_CIRCUMFLEX,
-    MARK_CIRCUMFLEX,
-    MARK_STROKE,
-    MARK_STROKE,
-    // I tilde, macron, breve, ogonek, dot above, dotless
-    MARK_TILDE,
-    MARK_TILDE,
-    MARK_MACRON,
-    MARK_MACRON,
-    MARK_BREVE,
-    MARK_BREVE,
-    MARK_OGONEK,
-    MARK_OGONEK,
-    MARK_DOT,
-    MARK_OTHER,
-    // IJ ligature (expanded below)
-    MARK_LIGATURE,
-    MARK_LIGATURE,
-    // J circumflex, K cedilla, kra
-    MARK_CIRCUMFLEX,
-    MARK_CIRCUMFLEX,
-    MARK_CEDILLA,
-    MARK_CEDILLA,
-    MARK_OTHER,
-    // L acute, cedilla, caron, middle dot, stroke
-    MARK_ACUTE,
-    MARK_ACUTE,
-    MARK_CEDILLA,
-    MARK_CEDILLA,
-    MARK_CARON,
-    MARK_CARON,
-    MARK_DOT,
-    MARK_DOT,
-    MARK_STROKE,
-    MARK_STROKE,
-    // N acute, cedilla, caron, apostrophe n, eng
-    MARK_ACUTE,
-    MARK_ACUTE,
-    MARK_CEDILLA,
-    MARK_CEDILLA,
-    MARK_CARON,
-    MARK_CARON,
-    MARK_OTHER,
-    MARK_OTHER,
-    MARK_OTHER,
-    // O macron, breve, double acute
-    MARK_MACRON,
-    MARK_MACRON,
-    MARK_BREVE,
-    MARK_BREVE,
-    MARK_DOUBLE_ACUTE,
-    MARK_DOUBLE_ACUTE,
-    // OE ligature (expanded below)
-    MARK_LIGATURE,
-    MARK_LIGATURE,
-    // R acute, cedilla, caron
-    MARK_ACUTE,
-    MARK_ACUTE,
-    MARK_CEDILLA,
-    MARK_CEDILLA,
-    MARK_CARON,
-    MARK_CARON,
-    // S acute, circumflex, cedilla, caron
-    MARK_ACUTE,
-    MARK_ACUTE,
-    MARK_CIRCUMFLEX,
-    MARK_CIRCUMFLEX,
-    MARK_CEDILLA,
-    MARK_CEDILLA,
-    MARK_CARON,
-    MARK_CARON,
-    // T cedilla, caron, stroke
-    MARK_CEDILLA,
-    MARK_CEDILLA,
-    MARK_CARON,
-    MARK_CARON,
-    MARK_STROKE,
-    MARK_STROKE,
-    // U tilde, macron, breve, ring, double acute, ogonek
-    MARK_TILDE,
-    MARK_TILDE,
-    MARK_MACRON,
-    MARK_MACRON,
-    MARK_BREVE,
-    MARK_BREVE,
-    MARK_RING,
-    MARK_RING,
-    MARK_DOUBLE_ACUTE,
-    MARK_DOUBLE_ACUTE,
-    MARK_OGONEK,
-    MARK_OGONEK,
-    // W, Y circumflex, Y diaeresis
-    MARK_CIRCUMFLEX,
-    MARK_CIRCUMFLEX,
-    MARK_CIRCUMFLEX,
-    MARK_CIRCUMFLEX,
-    MARK_DIAERESIS,
-    // Z acute, dot, caron, long s
-    MARK_ACUTE,
-    MARK_ACUTE,
-    MARK_DOT,
-    MARK_DOT,
-    MARK_CARON,
-    MARK_CARON,
-    MARK_OTHER,
-};
-static_assert(sizeof kLatin1Base - 1 == 64 && sizeof kLatin1Mark == 32);
-static_assert(sizeof kExtABase - 1 == 128 && sizeof kExtAMark == 128);
-
-CFolded Fold(char32_t c) {
-    CFolded folded;
-    folded.base[0] = c;
-    if (c >= 'A' && c <= 'Z') {
-        folded.base[0] = c + 0x20;
-    } else if (c >= 0xC0 && c <= 0xFF) {
-        const std::size_t i = c - 0xC0;
-        if (c == 0xC6 || c == 0xE6) {  // ae
-            folded.base[0] = 'a';
-            folded.base[1] = 'e';
-        } else if (c == 0xDF) {  // sharp s
-            folded.base[0] = 's';
-            folded.base[1] = 's';
-        } else if (kLatin1Base[i] != '\0') {
-            folded.base[0] = static_cast<unsigned char>(kLatin1Base[i]);
-        } else if (c == 0xDE) {  // thorn
-            folded.base[0] = 0xFE;
-        }
-        folded.nMark = kLatin1Mark[i % 32];
-        if (c == 0xFF) folded.nMark = MARK_DIAERESIS;
-    } else if (c >= 0x100 && c <= 0x17F) {
-        const std::size_t i = c - 0x100;
-        if (c == 0x132 || c == 0x133) {
-            folded.base[0] = 'i';
-            folded.base[1] = 'j';
-        } else if (c == 0x152 || c == 0x153) {
-            folded.base[0] = 'o';
-            folded.base[1] = 'e';
-        } else {
-            folded.base[0] = static_cast<unsigned char>(kExtABase[i]);
-        }
-        folded.nMark = kExtAMark[i];
-    } else if ((c >= 0x391 && c <= 0x3A9) || (c >= 0x410 && c <= 0x42F)) {
-        folded.base[0] = c + 0x20;  // Greek and Cyrillic capitals
-    } else if (c >= 0x400 && c <= 0x40F) {
-        folded.base[0] = c + 0x50;
+class CCodeLookup {
+  public:
+    CCode Find(char16_t unit) {
+        if (unit < 0x100) return FromRun(kGeneralCodesLatin1[unit], unit);
+        if (unit < m_nFirst || unit >= m_nEnd) Locate(unit);
+        return FromRun(kGeneralCodeRuns[m_nRun], unit);
     }
-    return folded;
-}
+
+  private:
+    static CCode FromRun(const CGeneralCodeRun& run, char16_t unit) {
+        CCode code;
+        code.nKind = run.nKind;
+        code.nInline = run.nInline;
+        code.nExtra = run.nExtra;
+        code.nKanaFlag = run.nKanaFlag;
+        std::copy(run.inlineBytes, run.inlineBytes + 4, code.inlineBytes);
+        std::copy(run.extraBytes, run.extraBytes + 2, code.extraBytes);
+        const auto nStep = static_cast<std::uint8_t>(unit - run.nFirst);
+        if (nStep != 0) {
+            if (run.nKind == GENERAL_UNPRINTABLE) {
+                code.extraBytes[code.nExtra - 1] += nStep;
+            } else if (code.nInline > 0) {
+                code.inlineBytes[code.nInline - 1] += nStep;
+            }
+        }
+        return code;
+    }
+
+    void Locate(char16_t unit) {
+        const CGeneralCodeRun* pEnd = kGeneralCodeRuns + kGeneralCodeRunCount;
+        const CGeneralCodeRun* pNext =
+            std::upper_bound(kGeneralCodeRuns, pEnd, unit,
+                             [](char16_t u, const CGeneralCodeRun& run) { return u < run.nFirst; });
+        m_nRun = static_cast<std::size_t>(pNext - kGeneralCodeRuns) - 1;
+        m_nFirst = kGeneralCodeRuns[m_nRun].nFirst;
+        m_nEnd = pNext == pEnd ? 0x10000u : pNext->nFirst;
+    }
+
+    std::size_t m_nRun = 0;
+    std::uint32_t m_nFirst = 1;
+    std::uint32_t m_nEnd = 0;
+};
+
+// The parts of a key after the primary codes, kept while the text is walked.
+struct CKeyTail {
+    std::string extra;  // extra bytes, one entry per keyed character
+    std::size_t nExtraChars = 0;
+    std::size_t nModifierPrefix = 0;  // 1 when a modifier opened the extra bytes
+    bool bExtra = false;
+    std::string trailer;  // unprintable characters
+    std::string kanaFlags;
+    bool bKana = false;
+
+    void AddExtra(std::size_t nPosition, const CCode& code) {
+        bExtra = true;
+        if (nExtraChars < nPosition) {
+            extra.append(nPosition - nExtraChars, static_cast<char>(kExtraPlaceholder));
+            nExtraChars = nPosition;
+        }
+        if (code.nKind != GENERAL_MODIFIER) {
+            if (code.nExtra == 0) {
+                extra += static_cast<char>(kExtraPlaceholder);
+            } else {
+                extra.append(reinterpret_cast<const char*>(code.extraBytes), code.nExtra);
+            }
+            ++nExtraChars;
+        } else if (!extra.empty()) {
+            extra.back() = static_cast<char>(extra.back() + code.extraBytes[0]);
+        } else {
+            extra += static_cast<char>(code.extraBytes[0]);
+            nModifierPrefix = 1;
+        }
+    }
+
+    void AddUnprintable(std::size_t nPosition, const CCode& code) {
+        // The position counts the extra bytes as they would stand here.
+        const std::size_t nAt =
+            bExtra ? extra.size() + (nPosition - nExtraChars) - nModifierPrefix : nPosition;
+        const unsigned nOffset =
+            (kTrailerStart + kTrailerStep * static_cast<unsigned>(nAt)) | kTrailerFlag;
+        trailer += static_cast<char>((nOffset >> 8) & 0xFF);
+        trailer += static_cast<char>(nOffset & 0xFF);
+        trailer += kTrailerMidfix;
+        trailer.append(reinterpret_cast<const char*>(code.extraBytes), code.nExtra);
+    }
+
+    void AppendTo(std::string& key) {
+        while (!extra.empty() && static_cast<std::uint8_t>(extra.back()) <= kExtraPlaceholder) {
+            extra.pop_back();
+        }
+        key += extra;
+        const bool bTrailer = !trailer.empty();
+        if (!bTrailer && !bKana) return;
+        key += kEndText;
+        key += kEndText;
+        if (bKana) {
+            while (!kanaFlags.empty() && kanaFlags.back() == static_cast<char>(kKanaPlain)) {
+                kanaFlags.pop_back();
+            }
+            for (std::size_t i = 0; i < kanaFlags.size(); i += 3) {
+                std::uint8_t nByte = kKanaStart;
+                for (std::size_t k = 0; k < 3 && i + k < kanaFlags.size(); ++k) {
+                    nByte |= static_cast<std::uint8_t>(kanaFlags[i + k] << ((2 - k) * 2));
+                }
+                key += static_cast<char>(nByte);
+            }
+            key.append(kKanaSuffix, sizeof kKanaSuffix - 1);
+            if (bTrailer) key += kKanaBeforeTrailer;
+        }
+        if (bTrailer) {
+            key += kEndText;
+            key += trailer;
+        }
+    }
+};
 
 // Next code point of a UTF-8 text; a byte that starts no valid sequence
-// stands for itself (mapped above the Unicode range so that it stays apart).
+// stands for the character of its number.
 char32_t NextCodePoint(std::string_view text, std::size_t& i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char b0 = byte(i);
+    std::size_t nLength = 0;
+    char32_t c = 0;
     if (b0 < 0x80) {
         ++i;
         return b0;
     }
-    std::size_t nLength = 0;
-    char32_t c = 0;
-    if ((b0 & 0xE0) == 0xC0) {
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
         nLength = 2;
         c = b0 & 0x1F;
     } else if ((b0 & 0xF0) == 0xE0) {
         nLength = 3;
         c = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
         nLength = 4;
         c = b0 & 0x07;
     }
@@ -271,46 +178,106 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
         if ((byte(i + k) & 0xC0) != 0x80) bValid = false;
         c = (c << 6) | (byte(i + k) & 0x3F);
     }
+    // Overlong forms, surrogates and code points beyond U+10FFFF are not text.
+    if (bValid && ((nLength == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+                   (nLength == 4 && (c < 0x10000 || c > 0x10FFFF)))) {
+        bValid = false;
+    }
     if (!bValid) {
         ++i;
-        return 0x110000 + b0;
+        return b0;
     }
     i += nLength;
     return c;
 }
 
-void AppendKeyUnit(std::string& key, char32_t c) {
-    // Code points as big-endian bytes keep their order. The first byte of a
-    // unit is never zero (code points stay below 0x120000), so the zero
-    // byte that separates the two levels sorts before any unit.
-    const auto n = static_cast<std::uint32_t>(c);
-    key += static_cast<char>(((n >> 16) & 0xFF) + 1);
-    key += static_cast<char>((n >> 8) & 0xFF);
-    key += static_cast<char>(n & 0xFF);
-}
+}  // namespace
+
+namespace {
+
+// Writes one key: 7F, the primary codes as the code units are put, then
+// (at Finish) 01, the tail and 00. Trailing spaces must be left out.
+class CKeyWriter {
+  public:
+    explicit CKeyWriter(std::string& key) : m_key(key) { m_key += kKeyStart; }
+
+    void Put(char16_t unit) {
+        // Most characters met carry primary codes only.
+        if (unit < 0x100 && kGeneralCodesLatin1[unit].nKind == GENERAL_SIMPLE) {
+            const CGeneralCodeRun& simple = kGeneralCodesLatin1[unit];
+            m_key.append(reinterpret_cast<const char*>(simple.inlineBytes), simple.nInline);
+            ++m_nPosition;
+            return;
+        }
+        const CCode code = m_lookup.Find(unit);
+        const std::size_t nHere = m_nPosition;
+        if (code.nInline > 0) {
+            m_key.append(reinterpret_cast<const char*>(code.inlineBytes), code.nInline);
+            ++m_nPosition;
+        }
+        switch (code.nKind) {
+            case GENERAL_ACCENTED:
+            case GENERAL_MODIFIER:
+                m_tail.AddExtra(nHere, code);
+                break;
+            case GENERAL_KANA:
+                m_tail.AddExtra(nHere, code);
+                m_tail.bKana = true;
+                m_tail.kanaFlags += static_cast<char>(code.nKanaFlag);
+                break;
+            case GENERAL_UNPRINTABLE:
+                m_tail.AddUnprintable(nHere, code);
+                break;
+            default:
+                break;
+        }
+    }
+
+    void Finish() {
+        m_key += kEndText;
+        m_tail.AppendTo(m_key);
+        m_key += kEndKey;
+    }
+
+  private:
+    std::string& m_key;
+    CCodeLookup m_lookup;
+    CKeyTail m_tail;
+    std::size_t m_nPosition = 0;  // characters with primary codes so far
+};
 
 }  // namespace
 
-std::string GeneralSortKey(std::string_view text) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+std::string GeneralIndexKey(std::u16string_view units) {
+    while (!units.empty() && units.back() == u' ') units.remove_suffix(1);
     std::string key;
-    std::vector<std::uint8_t> marks;
-    key.reserve(text.size() * 3 + 1);
-    marks.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const CFolded folded = Fold(NextCodePoint(text, i));
-        AppendKeyUnit(key, folded.base[0]);
-        marks.push_back(folded.nMark);
-        if (folded.base[1] != 0) {
-            AppendKeyUnit(key, folded.base[1]);
-            marks.push_back(folded.nMark);
+    key.reserve(units.size() + 3);
+    CKeyWriter writer(key);
+    for (const char16_t unit : units) writer.Put(unit);
+    writer.Finish();
+    return key;
+}
+
+void AppendGeneralSortKey(std::string& key, std::string_view utf8) {
+    // A space byte is a space character in any case.
+    while (!utf8.empty() && utf8.back() == ' ') utf8.remove_suffix(1);
+    CKeyWriter writer(key);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t c = NextCodePoint(utf8, i);
+        if (c >= 0x10000) {
+            writer.Put(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            writer.Put(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            writer.Put(static_cast<char16_t>(c));
         }
     }
-    // The base letters of the whole text decide first; the marks only
-    // between texts whose base letters are all equal; then "ab" sorts
-    // before "abc" because the separator sorts before any unit.
-    key += '\0';
-    for (const std::uint8_t nMark : marks) key += static_cast<char>(nMark + 1);
+    writer.Finish();
+}
+
+std::string GeneralSortKey(std::string_view utf8) {
+    std::string key;
+    key.reserve(utf8.size() + 3);
+    AppendGeneralSortKey(key, utf8);
     return key;
 }
 

@@ -8,7 +8,6 @@
 namespace vd {
 namespace {
 
-using jet::CJetFormatError;
 using jet::CJetTable;
 
 std::string AsciiLower(std::string_view text) {
@@ -24,12 +23,11 @@ std::string AsciiLower(std::string_view text) {
 class CJetStore {
   public:
     explicit CJetStore(std::string strPath) : m_strPath(std::move(strPath)) {
-        m_pFile = std::make_unique<jet::CJetFile>(jet::OpenLibmdbPageSource(m_strPath));
+        m_pFile = std::make_shared<jet::CJetFile>(jet::OpenLibmdbPageSource(m_strPath));
         try {
             m_pFile->GetCatalog();
-        } catch (const CJetFormatError& error) {
-            throw CEngineException("'" + m_strPath + "' is damaged: its catalog: " + error.what() +
-                                   ".");
+        } catch (...) {
+            jet::RaiseLoadError(m_strPath, "MSysObjects");
         }
     }
 
@@ -50,14 +48,17 @@ class CJetStore {
                                    "' is linked to another database; linked tables cannot be "
                                    "read.");
         }
-        jet::CJetTableContents contents;
+        // Only where the rows lie is read here; the recordsets load the
+        // columns they read.
+        std::shared_ptr<const CJetTable> pTable;
         try {
-            contents = m_pFile->LoadTable(*pEntry);
-        } catch (const CJetFormatError& error) {
-            throw CEngineException("'" + m_strPath + "' is damaged: table '" + pEntry->strName +
-                                   "': " + error.what() + ".");
+            pTable =
+                std::make_shared<const CJetTable>(m_pFile, m_pFile->OpenTable(*pEntry), m_strPath);
+        } catch (const CEngineException&) {
+            throw;
+        } catch (...) {
+            jet::RaiseLoadError(m_strPath, pEntry->strName);
         }
-        auto pTable = std::make_shared<const CJetTable>(std::move(contents), m_strPath);
         m_tables.emplace(strKey, pTable);
         return pTable;
     }
@@ -69,7 +70,7 @@ class CJetStore {
 
   private:
     std::string m_strPath;
-    std::unique_ptr<jet::CJetFile> m_pFile;
+    std::shared_ptr<jet::CJetFile> m_pFile;  // shared with its tables
     std::map<std::string, std::shared_ptr<const CJetTable>> m_tables;
 };
 
@@ -136,7 +137,7 @@ class CJetRecordset final : public CEngineRecordset {
                                    jet::ColumnTypeName(column.nType) +
                                    " field, not an integer field.");
         }
-        const jet::CJetValue& value = m_pTable->At(CurrentRow(), nColumn);
+        const jet::CJetValue value = m_pTable->At(CurrentRow(), nColumn);
         if (value.eKind != jet::EValueKind::integer) {
             throw CEngineException(FieldText(column) + " is NULL in the current record.");
         }
@@ -150,11 +151,11 @@ class CJetRecordset final : public CEngineRecordset {
             throw CEngineException(FieldText(column) + " is a " +
                                    jet::ColumnTypeName(column.nType) + " field, not a text field.");
         }
-        const jet::CJetValue& value = m_pTable->At(CurrentRow(), nColumn);
+        const jet::CJetValue value = m_pTable->At(CurrentRow(), nColumn);
         if (value.eKind != jet::EValueKind::text) {
             throw CEngineException(FieldText(column) + " is NULL in the current record.");
         }
-        return value.strText;
+        return std::string(value.strText);
     }
 
     CBookmark GetBookmark() override {

@@ -1,5 +1,6 @@
 // A Jet 4 database file as the Jet store reads it: its catalog of tables,
-// their definitions and their rows, loaded whole. Pages come from a page
+// their definitions, where their rows lie, and the values of the columns
+// that are asked for, one column at a time. Pages come from a page
 // source (the file through libmdb, or bytes in memory); everything read from
 // them is checked, and a damaged structure raises CJetFormatError.
 #pragma once
@@ -7,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,26 +51,51 @@ enum class EValueKind : std::uint8_t { null, integer, text, other };
 
 // A field value as loaded: NULL, an integer (Yes/No, Byte, Integer, Long
 // Integer), a text (Text, Memo; UTF-8) or a value of another type, which the
-// store keeps but does not interpret.
+// store keeps but does not interpret. The text lies in its table's storage.
 struct CJetValue {
     EValueKind eKind = EValueKind::null;
     std::int32_t nInteger = 0;
-    std::string strText;
+    std::string_view strText;
 };
 
-// A table's definition and all its rows, in the order they are stored.
+// The values of one column, one per row, once loaded.
+struct CJetColumnValues {
+    bool bLoaded = false;
+    std::vector<EValueKind> kinds;
+    std::vector<std::int32_t> integers;   // integer columns
+    std::vector<std::uint32_t> textEnds;  // text columns: where each row's text ends in text
+    std::string text;
+};
+
+// Where a row's bytes lie: on which page, from where to where.
+struct CJetRowPlace {
+    std::uint32_t nPage = 0;
+    std::uint16_t nStart = 0;
+    std::uint16_t nEnd = 0;
+};
+
+// A table's definition, where its rows lie (in the order they are stored)
+// and the values of the columns loaded so far.
 struct CJetTableContents {
     std::string strName;
+    std::uint32_t nDefinitionPage = 0;
     CJetTableDefinition definition;
-    std::vector<CJetValue> values;  // row after row, one value per column
+    std::vector<CJetRowPlace> rows;
+    std::vector<CJetColumnValues> columns;  // one per column of the definition
+    std::size_t nLoadedBytes = 0;           // what rows and loaded columns take
 
     std::size_t GetColumnCount() const { return definition.columns.size(); }
-    std::size_t GetRowCount() const {
-        return definition.columns.empty() ? 0 : values.size() / definition.columns.size();
-    }
-    const CJetValue& At(std::size_t nRow, std::size_t nColumn) const {
-        return values[nRow * definition.columns.size() + nColumn];
-    }
+    std::size_t GetRowCount() const { return rows.size(); }
+    bool IsLoaded(std::size_t nColumn) const { return columns[nColumn].bLoaded; }
+    // The value of a loaded column.
+    CJetValue At(std::size_t nRow, std::size_t nColumn) const;
+};
+
+// A table whose loaded values would take more memory than the store allows
+// for its file (CJetFile::GetLoadBound).
+class CJetLimitError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
 };
 
 class CJetFile {
@@ -83,28 +110,36 @@ class CJetFile {
 
     // The definition of a table, from its definition pages.
     CJetTableDefinition ReadDefinition(std::uint32_t nDefinitionPage);
-    // The definition and every row of a table.
+    // The definition of a table and where its rows lie; no values yet.
+    CJetTableContents OpenTable(const CCatalogEntry& entry);
+    // Loads the values of the columns given (positions in the definition)
+    // that are not loaded yet, in one walk over the rows. Raises
+    // CJetLimitError before the table would take more than GetLoadBound().
+    void LoadColumns(CJetTableContents& table, const std::vector<std::size_t>& columns);
+    // The definition and every column of a table.
     CJetTableContents LoadTable(const CCatalogEntry& entry);
+
+    // The most memory one table's loaded values may take: 64 times the
+    // file's size, never more than 1 GiB.
+    std::size_t GetLoadBound() const;
 
     // The bytes of a table definition: its first page, then the part after
     // the 8-byte header of each continuation page.
     std::vector<std::uint8_t> ReadDefinitionBytes(std::uint32_t nDefinitionPage);
 
   private:
-    // Loads the rows of a table; columns whose entry in wanted is false are
-    // left NULL without being decoded.
-    void LoadRows(std::uint32_t nDefinitionPage, const std::vector<bool>& wanted,
-                  CJetTableContents& table);
+    // Where the rows of a table lie, following moved rows to their place.
+    std::vector<CJetRowPlace> ReadRowPlaces(const CJetTableContents& table);
     // A copy of the row that a page-and-row pointer names.
     std::vector<std::uint8_t> ReadRow(std::uint32_t nPointer);
     // The bytes of a Memo or OLE value (inline, or on long-value pages).
-    std::vector<std::uint8_t> ReadLongValue(CBytes value);
-    CJetValue DecodeValue(const CJetColumn& column, CBytes row, const CJetField& field);
+    std::vector<std::uint8_t> ReadLongValue(CBytes value, std::size_t nBudget);
+    // Adds nBytes to what the table takes, or raises CJetLimitError.
+    void Charge(CJetTableContents& table, std::uint64_t nBytes) const;
 
     std::unique_ptr<CPageSource> m_pPages;
     std::array<std::uint8_t, kPageSize> m_dataPage{};   // the data page being walked
     std::array<std::uint8_t, kPageSize> m_otherPage{};  // map, overflow and long-value pages
-    std::size_t m_nLongValueBytes = 0;                  // decoded for the table being loaded
     std::vector<CCatalogEntry> m_catalog;
     bool m_bCatalogRead = false;
 };

@@ -72,24 +72,43 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Turns UTF-16 code units into UTF-8, pairing surrogates.
-std::string Utf16ToUtf8(const std::vector<char16_t>& units) {
-    std::string out;
-    out.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
+// Turns UTF-16 code units into UTF-8 at the end of out, pairing surrogates.
+class CUtf8Writer {
+  public:
+    explicit CUtf8Writer(std::string& out) : m_out(out) {}
+    ~CUtf8Writer() { Flush(); }
+    CUtf8Writer(const CUtf8Writer&) = delete;
+    CUtf8Writer& operator=(const CUtf8Writer&) = delete;
+
+    void Put(char16_t unit) {
+        if (m_nHigh != 0) {
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                AppendUtf8(m_out, 0x10000 + ((char32_t{m_nHigh} - 0xD800) << 10) + (unit - 0xDC00));
+                m_nHigh = 0;
+                return;
+            }
+            Flush();
+        }
+        if (unit < 0x80) {
+            m_out += static_cast<char>(unit);
+        } else if (unit >= 0xD800 && unit <= 0xDBFF) {
+            m_nHigh = unit;
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            AppendUtf8(m_out, 0xFFFD);
         } else {
-            AppendUtf8(out, c);
+            AppendUtf8(m_out, unit);
         }
     }
-    return out;
-}
+
+  private:
+    void Flush() {
+        if (m_nHigh != 0) AppendUtf8(m_out, 0xFFFD);
+        m_nHigh = 0;
+    }
+
+    std::string& m_out;
+    char16_t m_nHigh = 0;  // a high surrogate waiting for its pair
+};
 
 // The size a fixed-length value of a type takes in a row, or 0 when the
 // declared length decides.
@@ -179,9 +198,8 @@ std::string ColumnTypeName(std::uint8_t nType) {
     }
 }
 
-std::string DecodeText(CBytes value) {
-    std::vector<char16_t> units;
-    units.reserve(value.size());
+void AppendText(CBytes value, std::string& out) {
+    CUtf8Writer writer(out);
     if (value.size() >= 2 && value[0] == 0xFF && value[1] == 0xFE) {
         // Compressed: runs alternate between one byte and two bytes per
         // character, starting with one; a zero byte ends each run.
@@ -191,10 +209,10 @@ std::string DecodeText(CBytes value) {
             std::size_t nEnd = i;
             while (nEnd < value.size() && value[nEnd] != 0) ++nEnd;
             if (bCompressed) {
-                for (std::size_t k = i; k < nEnd; ++k) units.push_back(value[k]);
+                for (std::size_t k = i; k < nEnd; ++k) writer.Put(value[k]);
             } else {
                 for (std::size_t k = i; k + 1 < nEnd; k += 2) {
-                    units.push_back(static_cast<char16_t>(value[k] | (value[k + 1] << 8)));
+                    writer.Put(static_cast<char16_t>(value[k] | (value[k + 1] << 8)));
                 }
             }
             bCompressed = !bCompressed;
@@ -202,10 +220,16 @@ std::string DecodeText(CBytes value) {
         }
     } else {
         for (std::size_t k = 0; k + 1 < value.size(); k += 2) {
-            units.push_back(static_cast<char16_t>(value[k] | (value[k + 1] << 8)));
+            writer.Put(static_cast<char16_t>(value[k] | (value[k + 1] << 8)));
         }
     }
-    return Utf16ToUtf8(units);
+}
+
+std::string DecodeText(CBytes value) {
+    std::string out;
+    out.reserve(value.size());
+    AppendText(value, out);
+    return out;
 }
 
 CJetTableDefinition ParseTableDefinition(CBytes def) {
@@ -326,61 +350,58 @@ std::optional<CJetRowSlot> ReadRowSlot(CBytes page, std::size_t nRow) {
     return slots[nRow];
 }
 
-void CrackRow(CBytes row, const CJetTableDefinition& definition, std::vector<CJetField>& fields) {
-    fields.assign(definition.columns.size(), CJetField{});
-    const std::size_t nRowColumns = ReadU16(row, 0);
-    const std::size_t nMaskSize = (nRowColumns + 7) / 8;
+CJetRowLayout ReadRowLayout(CBytes row, const CJetTableDefinition& definition) {
+    CJetRowLayout layout;
+    layout.nRowColumns = ReadU16(row, 0);
+    const std::size_t nMaskSize = (layout.nRowColumns + 7) / 8;
     Require(row.size() >= 2 + nMaskSize, "a row is shorter than its null mask");
-    const CBytes nullMask = row.subspan(row.size() - nMaskSize);
-    std::size_t nDataEnd = row.size() - nMaskSize;
+    layout.nMaskStart = row.size() - nMaskSize;
+    layout.nDataEnd = layout.nMaskStart;
 
     // The variable-length part: offsets from the row's end backwards,
     // then the count of variable-length columns just before the null mask.
-    std::size_t nVarCount = 0;
-    std::vector<std::size_t> varOffsets;
     if (definition.nVarColumns > 0) {
-        Require(nDataEnd >= 4, "a row is too short for its variable-length part");
-        nVarCount = ReadU16(row, nDataEnd - 2);
-        const std::uint64_t nTableSize = 2 + 2 * (std::uint64_t{nVarCount} + 1);
-        Require(nTableSize + 2 <= nDataEnd, "a row's variable-length offsets do not fit");
-        varOffsets.resize(nVarCount + 1);
-        for (std::size_t i = 0; i <= nVarCount; ++i) {
-            varOffsets[i] = ReadU16(row, nDataEnd - 4 - 2 * i);
-        }
-        nDataEnd -= static_cast<std::size_t>(nTableSize);
+        Require(layout.nDataEnd >= 4, "a row is too short for its variable-length part");
+        layout.nVarCount = ReadU16(row, layout.nDataEnd - 2);
+        const std::uint64_t nTableSize = 2 + 2 * (std::uint64_t{layout.nVarCount} + 1);
+        Require(nTableSize + 2 <= layout.nDataEnd, "a row's variable-length offsets do not fit");
+        layout.nVarTableEnd = layout.nDataEnd - 2;
+        layout.nDataEnd -= static_cast<std::size_t>(nTableSize);
     }
+    return layout;
+}
 
-    for (std::size_t c = 0; c < definition.columns.size(); ++c) {
-        const CJetColumn& column = definition.columns[c];
-        CJetField& field = fields[c];
-        if (column.nNumber >= nRowColumns) continue;  // added after this row was written
-        const bool bPresent = ((nullMask[column.nNumber / 8] >> (column.nNumber % 8)) & 1) != 0;
-        if (column.nType == COLUMN_BOOLEAN) {
-            field.bNull = false;
-            field.bBoolean = bPresent;
-            continue;
-        }
-        if (!bPresent) continue;
-        if (column.bFixed) {
-            std::size_t nSize = FixedSizeOfType(column.nType);
-            if (nSize == 0) nSize = column.nLength;
-            const std::size_t nStart = 2 + std::size_t{column.nFixedOffset};
-            // A fixed column beyond the fixed part was added after the row.
-            if (nStart + nSize > nDataEnd) continue;
-            field.bNull = false;
-            field.nStart = nStart;
-            field.nLength = nSize;
-        } else {
-            if (column.nVarIndex >= nVarCount) continue;
-            const std::size_t nStart = varOffsets[column.nVarIndex];
-            const std::size_t nEnd = varOffsets[column.nVarIndex + 1];
-            Require(nStart >= 2 && nStart <= nEnd && nEnd <= nDataEnd,
-                    "a variable-length value lies outside its row");
-            field.bNull = false;
-            field.nStart = nStart;
-            field.nLength = nEnd - nStart;
-        }
+CJetField FieldOf(CBytes row, const CJetRowLayout& layout, const CJetColumn& column) {
+    CJetField field;
+    if (column.nNumber >= layout.nRowColumns) return field;  // added after this row was written
+    const bool bPresent =
+        ((row[layout.nMaskStart + column.nNumber / 8] >> (column.nNumber % 8)) & 1) != 0;
+    if (column.nType == COLUMN_BOOLEAN) {
+        field.bNull = false;
+        field.bBoolean = bPresent;
+        return field;
     }
+    if (!bPresent) return field;
+    if (column.bFixed) {
+        std::size_t nSize = FixedSizeOfType(column.nType);
+        if (nSize == 0) nSize = column.nLength;
+        const std::size_t nStart = 2 + std::size_t{column.nFixedOffset};
+        // A fixed column beyond the fixed part was added after the row.
+        if (nStart + nSize > layout.nDataEnd) return field;
+        field.bNull = false;
+        field.nStart = nStart;
+        field.nLength = nSize;
+        return field;
+    }
+    if (column.nVarIndex >= layout.nVarCount) return field;
+    const std::size_t nStart = ReadU16(row, layout.nVarTableEnd - 2 - 2 * column.nVarIndex);
+    const std::size_t nEnd = ReadU16(row, layout.nVarTableEnd - 4 - 2 * column.nVarIndex);
+    Require(nStart >= 2 && nStart <= nEnd && nEnd <= layout.nDataEnd,
+            "a variable-length value lies outside its row");
+    field.bNull = false;
+    field.nStart = nStart;
+    field.nLength = nEnd - nStart;
+    return field;
 }
 
 std::vector<std::uint32_t> ReadUsageMap(CBytes map, std::uint32_t nPageCount,

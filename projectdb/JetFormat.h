@@ -88,6 +88,8 @@ CJetTableDefinition ParseTableDefinition(CBytes definition);
 // then runs of one-byte characters and UTF-16LE characters, each run ended
 // by a zero byte). Answers UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string DecodeText(CBytes value);
+// The same, appended to out.
+void AppendText(CBytes value, std::string& out);
 
 // One slot of a data page's row table.
 struct CJetRowSlot {
@@ -115,10 +117,21 @@ struct CJetField {
     std::size_t nLength = 0;
 };
 
-// Splits a row into its fields, one per column of the definition (in the
-// definition's column order). A column that the row does not carry (added
-// after the row was written) reads as NULL.
-void CrackRow(CBytes row, const CJetTableDefinition& definition, std::vector<CJetField>& fields);
+// The parts of one row: its null mask, the end of its fixed-length part and
+// its table of variable-length offsets. Made once per row; FieldOf then finds
+// any column's value without looking at the others.
+struct CJetRowLayout {
+    std::size_t nRowColumns = 0;
+    std::size_t nMaskStart = 0;
+    std::size_t nDataEnd = 0;      // end of the fixed-length and variable-length data
+    std::size_t nVarTableEnd = 0;  // the offsets run backwards from here
+    std::size_t nVarCount = 0;
+};
+CJetRowLayout ReadRowLayout(CBytes row, const CJetTableDefinition& definition);
+
+// Where the row's value of a column lies. A column that the row does not
+// carry (added after the row was written) reads as NULL.
+CJetField FieldOf(CBytes row, const CJetRowLayout& layout, const CJetColumn& column);
 
 // The pages that a usage map lists, in ascending order. A map of type 0
 // holds its bitmap inline; a map of type 1 lists pages that hold bitmaps,

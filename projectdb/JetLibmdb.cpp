@@ -1,11 +1,15 @@
 #include "projectdb/JetLibmdb.h"
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <array>
 #include <cstring>
 #include <fstream>
 
+// Only the types and constants of libmdb's header are used here; the
+// functions are bound when the first Jet file is opened, so that loading the
+// library or starting the tool loads neither libmdb nor glib.
 #include <mdbtools.h>
 
 #include "projectdb/EngineException.h"
@@ -17,11 +21,61 @@ constexpr char kJetSignature[] = "Standard Jet DB";  // at offset 4
 constexpr std::size_t kVersionOffset = 0x14;
 constexpr std::uint32_t kFirstDataPage = 3;  // the catalog's definition is page 2
 
+// libmdb's functions, bound from its shared library. The library stays
+// loaded once it was loaded (glib cannot be unloaded safely); each binding
+// holds its own reference.
+class CLibmdb {
+  public:
+    explicit CLibmdb(const char* pszSoname) {
+        m_pLibrary = dlopen(pszSoname, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        if (m_pLibrary == nullptr) throw Missing(pszSoname, dlerror());
+        Bind(m_pOpen, "mdb_open", pszSoname);
+        Bind(m_pClose, "mdb_close", pszSoname);
+        Bind(m_pReadPage, "mdb_read_pg", pszSoname);
+    }
+    ~CLibmdb() {
+        if (m_pLibrary != nullptr) dlclose(m_pLibrary);
+    }
+    CLibmdb(const CLibmdb&) = delete;
+    CLibmdb& operator=(const CLibmdb&) = delete;
+
+    MdbHandle* Open(const char* pszPath) const { return m_pOpen(pszPath, MDB_NOFLAGS); }
+    void Close(MdbHandle* pHandle) const { m_pClose(pHandle); }
+    ssize_t ReadPage(MdbHandle* pHandle, unsigned long nPage) const {
+        return m_pReadPage(pHandle, nPage);
+    }
+
+  private:
+    static CEngineException Missing(const char* pszSoname, const char* pszWhy) {
+        return CEngineException(
+            "This library cannot read Jet (.mdb) databases here: libmdb (" +
+            std::string(pszSoname) + ") could not be loaded" +
+            (pszWhy != nullptr ? " (" + std::string(pszWhy) + ")" : std::string()) +
+            "; install libmdb (Debian: libmdb3) or convert the database to SQLite.");
+    }
+    template <typename TFunction>
+    void Bind(TFunction*& pFunction, const char* pszName, const char* pszSoname) {
+        void* pSymbol = dlsym(m_pLibrary, pszName);
+        if (pSymbol == nullptr) {
+            const char* pszWhy = dlerror();
+            dlclose(m_pLibrary);
+            m_pLibrary = nullptr;
+            throw Missing(pszSoname, pszWhy);
+        }
+        pFunction = reinterpret_cast<TFunction*>(pSymbol);
+    }
+
+    void* m_pLibrary = nullptr;
+    decltype(&mdb_open) m_pOpen = nullptr;
+    decltype(&mdb_close) m_pClose = nullptr;
+    decltype(&mdb_read_pg) m_pReadPage = nullptr;
+};
+
 class CLibmdbPageSource final : public CPageSource {
   public:
-    CLibmdbPageSource(MdbHandle* pHandle, std::uint32_t nPages)
-        : m_pHandle(pHandle), m_nPages(nPages) {}
-    ~CLibmdbPageSource() override { mdb_close(m_pHandle); }
+    CLibmdbPageSource(std::unique_ptr<CLibmdb> pLibmdb, MdbHandle* pHandle, std::uint32_t nPages)
+        : m_pLibmdb(std::move(pLibmdb)), m_pHandle(pHandle), m_nPages(nPages) {}
+    ~CLibmdbPageSource() override { m_pLibmdb->Close(m_pHandle); }
     CLibmdbPageSource(const CLibmdbPageSource&) = delete;
     CLibmdbPageSource& operator=(const CLibmdbPageSource&) = delete;
 
@@ -33,18 +87,21 @@ class CLibmdbPageSource final : public CPageSource {
         if (nPage == 0 || nPage >= m_nPages) {
             throw CJetFormatError("a page number lies beyond the end of the file");
         }
-        if (mdb_read_pg(m_pHandle, nPage) != static_cast<ssize_t>(kPageSize)) {
+        if (m_pLibmdb->ReadPage(m_pHandle, nPage) != static_cast<ssize_t>(kPageSize)) {
             throw CJetFormatError("page " + std::to_string(nPage) + " could not be read");
         }
         std::memcpy(page.data(), m_pHandle->pg_buf, kPageSize);
     }
 
   private:
+    std::unique_ptr<CLibmdb> m_pLibmdb;
     MdbHandle* m_pHandle;
     std::uint32_t m_nPages;
 };
 
 }  // namespace
+
+void BindLibmdb(const char* pszSoname) { CLibmdb libmdb(pszSoname); }
 
 std::unique_ptr<CPageSource> OpenLibmdbPageSource(const std::string& strPath) {
     // The file is checked here first: libmdb would look for a missing file
@@ -85,11 +142,13 @@ std::unique_ptr<CPageSource> OpenLibmdbPageSource(const std::string& strPath) {
         throw CEngineException("'" + strPath + "' is larger than a Jet database can be.");
     }
 
-    MdbHandle* pHandle = mdb_open(strPath.c_str(), MDB_NOFLAGS);
+    auto pLibmdb = std::make_unique<CLibmdb>(VD_LIBMDB_SONAME);
+    MdbHandle* pHandle = pLibmdb->Open(strPath.c_str());
     if (pHandle == nullptr) {
         throw CEngineException("Could not open '" + strPath + "' as a Jet database.");
     }
-    auto pSource = std::make_unique<CLibmdbPageSource>(pHandle, static_cast<std::uint32_t>(nPages));
+    auto pSource = std::make_unique<CLibmdbPageSource>(std::move(pLibmdb), pHandle,
+                                                       static_cast<std::uint32_t>(nPages));
     if (pHandle->f == nullptr || pHandle->f->jet_version != MDB_VER_JET4 ||
         pHandle->fmt == nullptr || pHandle->fmt->pg_size != static_cast<ssize_t>(kPageSize)) {
         throw CEngineException("'" + strPath + "' is not a Jet 4 database.");

@@ -1,8 +1,11 @@
 #include "projectdb/JetTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <numeric>
+
+#include <new>
 
 #include "projectdb/JetCollation.h"
 
@@ -18,12 +21,43 @@ bool IsTextColumn(const CJetColumn& column) {
     return column.nType == COLUMN_TEXT || column.nType == COLUMN_MEMO;
 }
 
-// NULL sorts before every value, as in the host's indexes.
-int KindRank(EValueKind eKind) { return eKind == EValueKind::null ? 0 : 1; }
-
 int Sign(long long n) { return n < 0 ? -1 : (n > 0 ? 1 : 0); }
 
 }  // namespace
+
+void RaiseLoadError(const std::string& strFile, const std::string& strTable) {
+    try {
+        throw;
+    } catch (const CJetFormatError& error) {
+        throw CEngineException("'" + strFile + "' is damaged: table '" + strTable +
+                               "': " + error.what() + ".");
+    } catch (const CJetLimitError& error) {
+        throw CEngineException("The table '" + strTable + "' in '" + strFile +
+                               "' cannot be loaded: " + error.what() + ".");
+    } catch (const std::bad_alloc&) {
+        throw CEngineException("There is not enough memory to load the table '" + strTable +
+                               "' of '" + strFile + "'.");
+    }
+}
+
+CJetTable::CJetTable(std::shared_ptr<CJetFile> pFile, CJetTableContents contents,
+                     std::string strFile)
+    : CJetTable(std::move(contents), std::move(strFile)) {
+    m_pFile = std::move(pFile);
+}
+
+void CJetTable::Load(const std::vector<std::size_t>& columns) const {
+    if (std::all_of(columns.begin(), columns.end(),
+                    [&](std::size_t c) { return m_contents.IsLoaded(c); })) {
+        return;
+    }
+    if (!m_pFile) throw CEngineException("The table '" + GetName() + "' has no values loaded.");
+    try {
+        m_pFile->LoadColumns(m_contents, columns);
+    } catch (...) {
+        RaiseLoadError(m_strFile, GetName());
+    }
+}
 
 CJetTable::CJetTable(CJetTableContents contents, std::string strFile)
     : m_contents(std::move(contents)), m_strFile(std::move(strFile)) {
@@ -47,7 +81,15 @@ const CJetTable::COrder& CJetTable::GetOrder(std::string_view strIndex) const {
     const auto& indexes = m_contents.definition.indexes;
     for (std::size_t i = 0; i < indexes.size(); ++i) {
         if (!EqualNoCase(indexes[i].strName, strIndex)) continue;
-        if (!m_orders[i]) m_orders[i] = std::make_unique<COrder>(BuildOrder(indexes[i]));
+        if (!m_orders[i]) {
+            try {
+                m_orders[i] = std::make_unique<COrder>(BuildOrder(indexes[i]));
+            } catch (const std::bad_alloc&) {
+                throw CEngineException("There is not enough memory for the index '" +
+                                       indexes[i].strName + "' of table '" + GetName() +
+                                       "' in '" + m_strFile + "'.");
+            }
+        }
         return *m_orders[i];
     }
     throw CEngineException("The index '" + std::string(strIndex) + "' does not exist on table '" +
@@ -55,33 +97,51 @@ const CJetTable::COrder& CJetTable::GetOrder(std::string_view strIndex) const {
 }
 
 CJetTable::COrder CJetTable::BuildOrder(const CJetIndex& index) const {
+    std::vector<std::size_t> keyColumns;
+    for (const CJetIndexKey& key : index.keys) keyColumns.push_back(key.nColumn);
+    Load(keyColumns);
     COrder order;
     order.pIndex = &index;
     order.textKeys.resize(index.keys.size());
+    // Sort values of the other key fields: NULL first, then the integers;
+    // values of other types are all equal.
+    std::vector<std::vector<std::int64_t>> sortValues(index.keys.size());
     for (std::size_t k = 0; k < index.keys.size(); ++k) {
         const std::size_t nColumn = index.keys[k].nColumn;
-        if (!IsTextColumn(GetColumn(nColumn))) continue;
-        auto& keys = order.textKeys[k];
-        keys.resize(m_nRows);
+        if (!IsTextColumn(GetColumn(nColumn))) {
+            std::vector<std::int64_t>& values = sortValues[k];
+            values.resize(m_nRows);
+            for (std::size_t r = 0; r < m_nRows; ++r) {
+                const CJetValue value = m_contents.At(r, nColumn);
+                values[r] = value.eKind == EValueKind::null      ? INT64_MIN
+                            : value.eKind == EValueKind::integer ? value.nInteger
+                                                                 : 0;
+            }
+            continue;
+        }
+        // A NULL text has the empty key, before every text's key.
+        CTextKeys& keys = order.textKeys[k];
+        keys.ends.reserve(m_nRows);
+        keys.bytes.reserve(m_contents.columns[nColumn].text.size() + 4 * m_nRows);
         for (std::size_t r = 0; r < m_nRows; ++r) {
-            const CJetValue& value = At(r, nColumn);
-            if (value.eKind == EValueKind::text) keys[r] = GeneralSortKey(value.strText);
+            const CJetValue value = m_contents.At(r, nColumn);
+            if (value.eKind == EValueKind::text) AppendGeneralSortKey(keys.bytes, value.strText);
+            if (keys.bytes.size() > 0xFFFFFFFFu) {
+                throw CEngineException("The keys of index '" + index.strName + "' of table '" +
+                                       GetName() + "' in '" + m_strFile + "' are too long.");
+            }
+            keys.ends.push_back(static_cast<std::uint32_t>(keys.bytes.size()));
         }
     }
 
     auto compareKey = [&](std::size_t k, std::uint32_t a, std::uint32_t b) {
-        const CJetIndexKey& key = index.keys[k];
-        const CJetValue& va = At(a, key.nColumn);
-        const CJetValue& vb = At(b, key.nColumn);
         int n = 0;
-        if (va.eKind != vb.eKind) {
-            n = KindRank(va.eKind) - KindRank(vb.eKind);
-        } else if (va.eKind == EValueKind::integer) {
-            n = Sign(static_cast<long long>(va.nInteger) - vb.nInteger);
-        } else if (va.eKind == EValueKind::text) {
-            n = Sign(order.textKeys[k][a].compare(order.textKeys[k][b]));
+        if (sortValues[k].empty()) {
+            n = Sign(order.textKeys[k].Get(a).compare(order.textKeys[k].Get(b)));
+        } else {
+            n = (sortValues[k][a] > sortValues[k][b]) - (sortValues[k][a] < sortValues[k][b]);
         }
-        return key.bAscending ? n : -n;
+        return index.keys[k].bAscending ? n : -n;
     };
 
     order.rows.resize(m_nRows);
@@ -130,14 +190,14 @@ std::optional<std::size_t> CJetTable::Seek(const COrder& order,
     auto compareRow = [&](std::uint32_t nRow) {
         for (std::size_t k = 0; k < keys.size(); ++k) {
             const CJetIndexKey& key = index.keys[k];
-            const CJetValue& value = At(nRow, key.nColumn);
+            const CJetValue value = m_contents.At(nRow, key.nColumn);
             int n = 0;
             if (value.eKind == EValueKind::null) {
                 n = -1;
             } else if (value.eKind == EValueKind::integer) {
                 n = Sign(static_cast<long long>(value.nInteger) - std::get<std::int32_t>(keys[k]));
             } else if (value.eKind == EValueKind::text) {
-                n = Sign(order.textKeys[k][nRow].compare(soughtText[k]));
+                n = Sign(order.textKeys[k].Get(nRow).compare(soughtText[k]));
             }
             if (!key.bAscending) n = -n;
             if (n != 0) return n;

@@ -13,7 +13,7 @@ using CPage = std::array<std::uint8_t, kPage>;
 using CBytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t kBoolean = 0x01, kByte = 0x02, kInteger = 0x03, kLong = 0x04, kText = 0x0a,
-                       kMemo = 0x0c;
+                       kOle = 0x0b, kMemo = 0x0c;
 
 void Put16(std::uint8_t* p, std::uint32_t n) {
     p[0] = static_cast<std::uint8_t>(n);
@@ -92,7 +92,7 @@ CBytes EncodeText(const std::string& text, bool bCompressed) {
 }
 
 bool IsFixed(std::uint8_t nType) {
-    return nType != kText && nType != kMemo && nType != 0x09 && nType != 0x0b;
+    return nType != kText && nType != kMemo && nType != 0x09 && nType != kOle;
 }
 
 std::uint16_t SizeOf(const CColumnDef& column) {
@@ -332,7 +332,9 @@ void BuildTable(CImage& image, std::uint32_t nDefinitionPage, const CTableDef& t
             Append32(pointer, nTarget);
             image.AddRowSomewhere(dataPages, nDefinitionPage, pointer, 0x4000);
         } else {
-            image.AddRowSomewhere(dataPages, nDefinitionPage, bytes, row.bDeleted ? 0x8000 : 0);
+            // A deleted row carries both flags, as Jet writes it: readers
+            // that take 0x4000 for the deletion (libmdb) skip it too.
+            image.AddRowSomewhere(dataPages, nDefinitionPage, bytes, row.bDeleted ? 0xC000 : 0);
         }
     }
     dataPages.insert(dataPages.end(), movedPages.begin(), movedPages.end());
@@ -511,8 +513,10 @@ std::vector<std::uint8_t> BuildJetDatabase(const std::vector<CTableDef>& tables)
 
     CTableDef catalog;
     catalog.strName = "MSysObjects";
-    catalog.columns = {
-        {"Id", kLong}, {"ParentId", kLong}, {"Name", kText}, {"Type", kInteger}, {"Flags", kLong}};
+    // libmdb reads the catalog only when it has the properties column
+    // LvProp (OLE Object), NULL here.
+    catalog.columns = {{"Id", kLong},      {"ParentId", kLong}, {"Name", kText},
+                       {"Type", kInteger}, {"Flags", kLong},    {"LvProp", kOle}};
     catalog.rows.push_back(
         CRowDef{{std::int32_t{2}, std::int32_t{0x0F000001}, std::string("MSysObjects"),
                  std::int32_t{1}, static_cast<std::int32_t>(0x80000002u)}});

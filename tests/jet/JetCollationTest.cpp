@@ -6,8 +6,13 @@
 #include <string>
 #include <vector>
 
+#include <fstream>
+#include <map>
+#include <set>
+
 #include "projectdb/JetCollation.h"
 #include "projectdb/JetFormat.h"
+#include "tests/TestSupport.h"
 
 namespace vd::jet {
 namespace {
@@ -40,8 +45,8 @@ TEST(JetCollation, AccentedLettersSortWithTheirBaseLetter) {
     EXPECT_LT(CompareGeneral(kUUml + "bersicht", "Ubersichten"), 0);
     EXPECT_LT(CompareGeneral("cote", "c\xC3\xB4te"), 0);  // côte
     EXPECT_LT(CompareGeneral("c\xC3\xB4te", "coter"), 0);
-    // Sharp s and ligatures sort as their letters, after the plain spelling.
-    EXPECT_GT(CompareGeneral("Stra\xC3\x9F"
+    // Sharp s and ligatures key as their letters.
+    EXPECT_EQ(CompareGeneral("Stra\xC3\x9F"
                              "e",
                              "Strasse"),
               0);  // Straße
@@ -49,7 +54,7 @@ TEST(JetCollation, AccentedLettersSortWithTheirBaseLetter) {
                              "e",
                              "Strassen"),
               0);
-    EXPECT_GT(CompareGeneral("\xC3\xA6on", "aeon"), 0);  // æon
+    EXPECT_EQ(CompareGeneral("\xC3\xA6on", "AEON"), 0);  // æon
     EXPECT_LT(CompareGeneral("\xC3\xA6on", "aeons"), 0);
 }
 
@@ -76,6 +81,100 @@ TEST(JetCollation, InvalidUtf8StaysApartAndNeverReadsPastTheText) {
     EXPECT_EQ(CompareGeneral(strCut, strCut), 0);
     EXPECT_NE(CompareGeneral("\xFF", "\xFE"), 0);
     EXPECT_NE(CompareGeneral(std::string("a\0b", 3), "ab"), 0);
+}
+
+// The keys a Jet writer made (general-keys.tsv): every character U+0020..U+FFFD
+// alone, then hand-picked texts with \uXXXX escapes for UTF-16 code units.
+struct CListedKey {
+    std::u16string text;
+    std::string key;
+    std::size_t nLine = 0;
+};
+
+std::u16string Unescape(const std::string& text) {
+    std::u16string units;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.compare(i, 2, "\\u") == 0 && i + 6 <= text.size()) {
+            units += static_cast<char16_t>(std::stoul(text.substr(i + 2, 4), nullptr, 16));
+            i += 6;
+        } else {
+            units += static_cast<char16_t>(static_cast<unsigned char>(text[i++]));
+        }
+    }
+    return units;
+}
+
+std::string FromHex(const std::string& hex) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        bytes += static_cast<char>(std::stoul(hex.substr(i, 2), nullptr, 16));
+    }
+    return bytes;
+}
+
+std::vector<CListedKey> ReadListedKeys() {
+    std::ifstream in(test::TestDataDir() / "mdb" / "general-keys.tsv");
+    std::vector<CListedKey> listed;
+    std::string line;
+    while (std::getline(in, line)) {
+        CListedKey entry;
+        entry.nLine = listed.size() + 1;
+        const std::size_t nTab = line.find('\t');
+        const std::size_t nLastTab = line.rfind('\t');
+        entry.key = FromHex(line.substr(nLastTab + 1));
+        if (line.compare(0, 2, "U+") == 0) {
+            entry.text =
+                std::u16string(1, static_cast<char16_t>(std::stoul(line.substr(2), nullptr, 16)));
+        } else {
+            entry.text = Unescape(line.substr(nTab + 1, nLastTab - nTab - 1));
+        }
+        listed.push_back(std::move(entry));
+    }
+    return listed;
+}
+
+TEST(JetCollation, EveryListedTextHasTheKeyAJetWriterMakes) {
+    VD_REQUIRE_TESTDATA("mdb/general-keys.tsv");
+    const std::vector<CListedKey> listed = ReadListedKeys();
+    ASSERT_EQ(listed.size(), 63764u);
+    std::size_t nWrong = 0;
+    std::vector<std::string> ours;
+    for (const CListedKey& entry : listed) {
+        ours.push_back(GeneralIndexKey(entry.text));
+        if (ours.back() != entry.key && ++nWrong <= 10) {
+            ADD_FAILURE() << "line " << entry.nLine << ": the key differs";
+        }
+    }
+    EXPECT_EQ(nWrong, 0u);
+    // Equal texts and order, as the listed keys have them: walk all texts in
+    // our order and compare each neighbour pair by the listed keys.
+    std::vector<std::size_t> order(listed.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return ours[a] < ours[b]; });
+    std::size_t nDistinct = 1;
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const std::string& previous = listed[order[i - 1]].key;
+        const std::string& current = listed[order[i]].key;
+        EXPECT_LE(previous, current)
+            << "lines " << listed[order[i - 1]].nLine << " and " << listed[order[i]].nLine;
+        EXPECT_EQ(ours[order[i - 1]] == ours[order[i]], previous == current);
+        if (previous != current) ++nDistinct;
+    }
+    EXPECT_EQ(nDistinct, 36031u);
+}
+
+TEST(JetCollation, Utf8TextsKeyAsTheirCodeUnits) {
+    // Above U+FFFF a character is a surrogate pair, as Jet stores it.
+    EXPECT_EQ(GeneralSortKey("\xF0\x9F\x98\x80"), FromHex("7fb03fb6fc013f3f00"));
+    EXPECT_EQ(GeneralSortKey("a-b"), FromHex("7f4a4c01010101800b068200"));
+    EXPECT_EQ(GeneralSortKey("Stra\xC3\x9F"
+                             "e"),
+              GeneralSortKey("STRASSE"));
+    // A stray byte stands for the Latin-1 character of its number.
+    EXPECT_EQ(GeneralSortKey("\xDC"
+                             "bersicht"),
+              GeneralSortKey(kuUml + "bersicht"));
 }
 
 std::string Decode(const std::vector<std::uint8_t>& bytes) { return DecodeText(CBytes(bytes)); }

@@ -15,8 +15,10 @@
 
 #include "hypergraphics/ShgConversion.h"
 #include "projectdb/Engine.h"
+#include "projectdb/JetLibmdb.h"
 #include "tests/hypergraphics/HypergraphicsTestSupport.h"
 #include "tests/jet/JetBuilder.h"
+#include "tests/jet/MdbtoolsReadBack.h"
 #include "tests/projectdb/ProjectDbTestSupport.h"
 
 namespace vd {
@@ -97,8 +99,9 @@ class JetTool : public ::testing::Test {
             GTEST_SKIP() << "the vellumdesk tool was not built";
         }
     }
-    CRun Tool(const std::vector<std::string>& args) {
-        std::string strCommand = "'";
+    // strEnvironment: assignments put before the command ("NAME=value ...").
+    CRun Tool(const std::vector<std::string>& args, const std::string& strEnvironment = "") {
+        std::string strCommand = strEnvironment + " '";
         strCommand.append(VD_BINARY_DIR).append("/vellumdesk'");
         for (const std::string& arg : args) strCommand.append(" '").append(arg).append("'");
         strCommand.append(" >'").append(m_dir.File("out.txt")).append("'");
@@ -225,7 +228,7 @@ std::vector<test::jet::CTableDef> MinimalProject(bool bNullName) {
 
 TEST_F(JetTool, ConvertNotesWhatItLeavesOutOrAddsAndRefusesNulls) {
     const std::string strSource = m_dir.File("minimal.mdb");
-    test::WriteBytes(strSource, test::jet::BuildJetDatabase(MinimalProject(false)));
+    test::jet::WriteCheckedJetDatabase(strSource, MinimalProject(false));
     const std::string strOut = m_dir.File("minimal.sqlite");
     CRun run = Tool({"db", "convert", strSource, strOut});
     ASSERT_EQ(run.nExit, 0) << run.strErr;
@@ -244,7 +247,7 @@ TEST_F(JetTool, ConvertNotesWhatItLeavesOutOrAddsAndRefusesNulls) {
 
     // A NULL where the schema requires a value fails the conversion.
     const std::string strNull = m_dir.File("null.mdb");
-    test::WriteBytes(strNull, test::jet::BuildJetDatabase(MinimalProject(true)));
+    test::jet::WriteCheckedJetDatabase(strNull, MinimalProject(true));
     run = Tool({"db", "convert", strNull, m_dir.File("null.sqlite")});
     EXPECT_EQ(run.nExit, 1);
     EXPECT_NE(run.strErr.find("'HeadLines.Name' is NULL in row 1"), std::string::npos)
@@ -260,6 +263,46 @@ TEST_F(JetTool, CheckReadsJetFiles) {
     run = Tool({"db", "check", Fixture("missing-table.mdb")});
     EXPECT_EQ(run.nExit, 1);
     EXPECT_NE(run.strOut.find("CompileStamm"), std::string::npos) << run.strOut;
+}
+
+// libmdb and glib are loaded only when a Jet file is opened: not by the
+// tool's start-up, not as needed libraries of the tool or the module.
+TEST_F(JetTool, LibmdbIsLoadedOnlyWhenAJetFileIsOpened) {
+    VD_REQUIRE_TESTDATA("mdb/sample-project.mdb");
+    test::WriteText(m_dir.File("outline.txt"), "Welcome\n");
+    const CRun contents =
+        Tool({"contents", m_dir.File("outline.txt"), m_dir.Prefix()}, "LD_DEBUG=libs");
+    ASSERT_EQ(contents.nExit, 0) << contents.strErr;
+    ASSERT_NE(contents.strErr.find("calling init"), std::string::npos) << "no loader trace";
+    EXPECT_EQ(contents.strErr.find("libmdb"), std::string::npos);
+    EXPECT_EQ(contents.strErr.find("libglib"), std::string::npos);
+    const CRun check = Tool({"db", "check", Fixture("sample-project.mdb")}, "LD_DEBUG=libs");
+    EXPECT_EQ(check.nExit, 0) << check.strErr;
+    EXPECT_NE(check.strErr.find("calling init: "), std::string::npos);
+    EXPECT_NE(check.strErr.find("libmdb.so"), std::string::npos);
+
+    for (const std::string& strBinary :
+         {std::string(VD_BINARY_DIR) + "/vellumdesk", std::string(VD_MODULE_PATH)}) {
+        const std::string strOut = m_dir.File("needed.txt");
+        ASSERT_EQ(std::system(("readelf -d '" + strBinary + "' >'" + strOut + "'").c_str()), 0);
+        const std::string strNeeded = Slurp(strOut);
+        EXPECT_NE(strNeeded.find("(NEEDED)"), std::string::npos) << strBinary;
+        EXPECT_EQ(strNeeded.find("libmdb"), std::string::npos) << strBinary;
+        EXPECT_EQ(strNeeded.find("glib"), std::string::npos) << strBinary;
+    }
+}
+
+TEST(JetBinding, AMissingLibmdbGivesTheRefusalOfABuildWithoutIt) {
+    try {
+        jet::BindLibmdb("libmdb-absent.so.0");
+        ADD_FAILURE() << "no engine error raised";
+    } catch (const CEngineException& error) {
+        EXPECT_NE(error.GetDescription().find("cannot read Jet (.mdb) databases"),
+                  std::string::npos)
+            << error.GetDescription();
+        EXPECT_NE(error.GetDescription().find("libmdb-absent.so.0"), std::string::npos);
+    }
+    EXPECT_NO_THROW(jet::BindLibmdb(VD_LIBMDB_SONAME));
 }
 
 // A hypergraphic conversion through the fixture's session. Its destination
@@ -338,13 +381,20 @@ TEST_F(JetPublication, NamesFollowJetsRuleWhereTheStoresDiffer) {
     VD_REQUIRE_TESTDATA("mdb/sample-project.sql");
     const std::string strTwin = m_work.File("twin.db");
     test::BuildDatabase(strTwin, test::SampleProjectSql());
-    MakeShg({{0xE3, 0, 0, 1, 1, "!Options", "a"}});
+    MakeShg({{0xE3, 0, 0, 1, 1, "!Options", "a"},
+             {0xE3, 0, 0, 1, 1,
+              "!\xC3\xBC"
+              "BERSICHT",
+              "b"}});
     const std::string strJet =
         FileEndingIn(Publish(Fixture("sample-project.mdb"), 1), "overview.map");
     const std::string strSqlite = FileEndingIn(Publish(strTwin, 1), "overview.map");
     // "Options " is stored with a trailing space, which Jet's keys leave out.
     EXPECT_NE(strJet.find("t00021.htm"), std::string::npos) << strJet;
     EXPECT_NE(strSqlite.find("00000.htm"), std::string::npos) << strSqlite;
+    // Letter case folds beyond ASCII in Jet's keys; NOCASE folds ASCII only.
+    EXPECT_NE(strJet.find("t00007.htm"), std::string::npos) << strJet;
+    EXPECT_EQ(strSqlite.find("t00007.htm"), std::string::npos) << strSqlite;
 }
 
 }  // namespace

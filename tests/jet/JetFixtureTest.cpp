@@ -226,7 +226,7 @@ TEST_F(JetAndSqlite, EveryRowOfEveryTableIsReadRight) {
                 ASSERT_NE(value.eKind, jet::EValueKind::null) << strTable;
                 row.push_back(contents.definition.columns[c].strName + "=" +
                               (value.eKind == jet::EValueKind::text
-                                   ? value.strText
+                                   ? std::string(value.strText)
                                    : std::to_string(value.nInteger)));
             }
             rows.push_back(row);

@@ -14,6 +14,7 @@
 #include "projectdb/JetTable.h"
 #include "tests/TestSupport.h"
 #include "tests/jet/JetBuilder.h"
+#include "tests/jet/MdbtoolsReadBack.h"
 
 namespace vd {
 namespace {
@@ -48,7 +49,7 @@ class BuiltDatabase : public ::testing::Test {
   protected:
     std::unique_ptr<CEngineDatabase> Open(const std::vector<CTableDef>& tables) {
         m_strPath = m_dir.File("built.mdb");
-        test::WriteBytes(m_strPath, BuildJetDatabase(tables));
+        test::jet::WriteCheckedJetDatabase(m_strPath, tables);
         auto pDb = CreateEngineDatabase();
         pDb->Open(m_strPath);
         return pDb;
@@ -225,7 +226,7 @@ TEST_F(BuiltDatabase, NamedIndexesSharingAPhysicalIndexMapThroughTheirEntries) {
                      {"BYNAME", {"Idx", "Name"}, 1}};
     table.rows = Rows({{std::int32_t{1}, std::int32_t{2}, std::string("a")},
                        {std::int32_t{1}, std::int32_t{1}, std::string("b")}});
-    test::WriteBytes(m_dir.File("shared.mdb"), BuildJetDatabase({table}));
+    test::jet::WriteCheckedJetDatabase(m_dir.File("shared.mdb"), {table});
     jet::CJetFile file(std::make_unique<jet::CMemoryPageSource>(BuildJetDatabase({table})));
     const auto def = file.ReadDefinition(file.FindTable("HeadLines")->nDefinitionPage);
     ASSERT_EQ(def.indexes.size(), 4u);
@@ -327,6 +328,7 @@ TEST_F(BuiltDatabase, DamagedStructuresRaiseErrorsNamingTheTable) {
     for (auto& row : table.rows) row.cells.push_back(std::string("some note"));
     const std::vector<std::uint8_t> good = BuildJetDatabase({table});
     ASSERT_EQ(LoadAll(good), "ok");
+    test::jet::WriteCheckedJetDatabase(m_dir.File("good.mdb"), {table});
     const std::size_t nDef = 3 * 4096;  // the table's definition follows the catalog's
 
     auto damaged = [&](std::size_t nOffset, std::vector<std::uint8_t> bytes) {
