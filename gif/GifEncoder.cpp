@@ -184,6 +184,17 @@ void CGifEncoder::Compress(CBufferedWriter& out, std::uint16_t nDepth, const std
                            std::uint32_t nImageSize, bool bTopDown) {
     if (nDepth != 1 && nDepth != 4 && nDepth != 8) return;
     m_reader.Start(nDepth, pPixels, nWidth, nImageSize, bTopDown, m_rowBuffer);
+    CompressStarted(out, nDepth);
+}
+
+void CGifEncoder::Compress(CBufferedWriter& out, std::uint16_t nDepth, CRowSource& source,
+                           std::uint16_t nWidth, std::uint32_t nImageSize, bool bTopDown) {
+    if (nDepth != 1 && nDepth != 4 && nDepth != 8) return;
+    m_reader.Start(nDepth, source, nWidth, nImageSize, bTopDown, m_rowBuffer);
+    CompressStarted(out, nDepth);
+}
+
+void CGifEncoder::CompressStarted(CBufferedWriter& out, std::uint16_t nDepth) {
     m_nDepth = nDepth;
     // Without it runs are found string by string, like any other strings.
     m_pRunCodes.reset(new (std::nothrow) std::uint16_t[(std::size_t{1} << nDepth) * kRunRow]);
