@@ -87,10 +87,57 @@ inline void CopyMatch(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDi
     for (std::size_t n = 0; n < nLength; ++n) pTo[n] = pFrom[n];
 }
 
+// Bytes of LZ77 data that hold a whole group: a flag byte and eight tokens.
+constexpr std::size_t kLongestGroup = 17;
+// Most bytes a group decodes to, and most bytes CopyAhead writes.
+constexpr std::size_t kLongestGroupOutput = 8 * 18;
+constexpr std::size_t kLongestCopyAhead = 32;
+
+// Copies a match of nLength bytes (3 to 18) from nDistance bytes back, as
+// CopyMatch does, but in whole pieces that may write up to 32 bytes: the
+// bytes after the match are scratch, overwritten later by the output. The
+// caller makes sure they lie below the end of the output.
+inline void CopyAhead(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDistance,
+                      std::size_t nLength) {
+    std::uint8_t* pTo = pOut + nPosition;
+    const std::uint8_t* pFrom = pTo - nDistance;
+    if (nDistance > nPosition) {
+        CopyMatch(pOut, nPosition, nDistance, nLength);
+    } else if (nDistance >= 16) {
+        // Each sixteen-byte piece reads only bytes written before it.
+        std::uint8_t piece[16];
+        std::memcpy(piece, pFrom, 16);
+        std::memcpy(pTo, piece, 16);
+        std::memcpy(piece, pFrom + 16, 16);
+        std::memcpy(pTo + 16, piece, 16);
+    } else if (nDistance >= 8) {
+        Store8(pTo, Load8(pFrom));
+        Store8(pTo + 8, Load8(pFrom + 8));
+        Store8(pTo + 16, Load8(pFrom + 16));
+    } else if (nDistance == 1) {
+        const std::uint64_t nFill = 0x0101010101010101ull * pFrom[0];
+        Store8(pTo, nFill);
+        Store8(pTo + 8, nFill);
+        Store8(pTo + 16, nFill);
+    } else {
+        for (std::size_t n = 0; n < nLength; ++n) pTo[n] = pFrom[n];
+    }
+}
+
 // The number of bytes the LZ77 data decodes to.
 std::size_t Lz77DecodedSize(std::span<const std::uint8_t> source) {
+    const std::uint8_t* const pIn = source.data();
     std::size_t nIn = 0;
     std::size_t nOut = 0;
+    // Whole groups first, without bounds checks.
+    while (source.size() - nIn >= kLongestGroup) {
+        const unsigned nFlags = pIn[nIn++];
+        for (unsigned nBit = 0; nBit < 8; ++nBit) {
+            const unsigned bToken = (nFlags >> nBit) & 1u;
+            nOut += bToken != 0 ? (pIn[nIn + 1] >> 4) + 3u : 1u;
+            nIn += 1 + bToken;
+        }
+    }
     while (nIn < source.size()) {
         const std::uint8_t nFlags = source[nIn++];
         for (int nBit = 0; nBit < 8 && nIn < source.size(); ++nBit) {
@@ -125,6 +172,31 @@ std::size_t DecodeLz77(std::span<const std::uint8_t> source, std::span<std::uint
     const std::size_t nOutSize = destination.size();
     std::size_t nIn = 0;
     std::size_t nOut = 0;
+    // Every byte below nEnd receives its final value, so whole groups whose
+    // output and scratch stay below it go without checks.
+    const std::size_t nEnd = std::min(Lz77DecodedSize(source), nOutSize);
+    while (nInSize - nIn >= kLongestGroup &&
+           nEnd - nOut >= kLongestGroupOutput + kLongestCopyAhead) {
+        unsigned nFlags = pIn[nIn++];
+        if (nFlags == 0) {
+            std::memcpy(pOut + nOut, pIn + nIn, 8);
+            nIn += 8;
+            nOut += 8;
+            continue;
+        }
+        for (unsigned nBit = 0; nBit < 8; ++nBit, nFlags >>= 1) {
+            if ((nFlags & 1u) == 0) {
+                pOut[nOut++] = pIn[nIn++];
+                continue;
+            }
+            const unsigned nToken = pIn[nIn] | (pIn[nIn + 1] << 8);
+            nIn += 2;
+            const std::size_t nLength = (nToken >> 12) + 3;
+            CopyAhead(pOut, nOut, (nToken & 0x0FFFu) + 1, nLength);
+            nOut += nLength;
+        }
+    }
+    // The rest one item at a time, exactly.
     while (nIn < nInSize) {
         const unsigned nFlags = pIn[nIn++];
         if (nFlags == 0 && nInSize - nIn >= 8 && nOutSize - nOut >= 8) {
