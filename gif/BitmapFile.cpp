@@ -33,11 +33,12 @@ bool CBitmapFile::Load(CFile& file) {
     const std::uint64_t nBody = nLength - kFileHeaderSize;
     const auto nWanted = static_cast<std::size_t>(nBody < m_head.size() ? nBody : m_head.size());
     if (file.Read(m_head.data(), nWanted) != nWanted) return false;
-    if (ReadDibLayout(m_head.data(), static_cast<std::size_t>(nLength), m_layout, nullptr) &&
+    // A bitmap that will be refused needs nothing more: its header tells why.
+    if (!ReadDibLayout(m_head.data(), static_cast<std::size_t>(nLength), m_layout, nullptr) ||
         !m_layout.bRle) {
         return true;
     }
-    // Everything else goes the way of the whole block, refusals included.
+    // Run-length rows are decoded from the whole block.
     m_head.clear();
     file.Seek(-static_cast<std::int64_t>(file.GetPosition()));
     m_hDib = LoadPackedDib(file);
@@ -45,7 +46,11 @@ bool CBitmapFile::Load(CFile& file) {
 }
 
 int CBitmapFile::ConvertToGif(CFile& target, std::string* pstrReason) {
-    if (m_hDib || m_head.empty()) return ConvertDibToGif(m_hDib, target, pstrReason);
+    if (m_head.empty()) return ConvertDibToGif(m_hDib, target, pstrReason);
+    if (!ReadDibLayout(m_head.data(), static_cast<std::size_t>(m_nBlockSize), m_layout,
+                       pstrReason)) {
+        return 0;
+    }
     // Block offset b is file offset b + 14; the block's last 14 bytes, past
     // the end of the file, are zero.
     CFileRows rows(*m_pSource, kFileHeaderSize + m_layout.nRowsOffset,

@@ -2,8 +2,9 @@
 // LoadPackedDib would make, and ConvertToGif writes the GIF that
 // ConvertDibToGif would write for it, byte for byte; but for plain rows only
 // the header and the colour table are read into memory, and the rows are
-// read from the file while the GIF is written, a window at a time. Run-length
-// bitmaps (and bitmaps the conversion refuses) are loaded whole.
+// read from the file while the GIF is written, a window at a time. Only
+// run-length bitmaps are loaded whole; a bitmap that is refused is refused
+// by its header alone.
 #pragma once
 
 #include <cstdint>
@@ -31,12 +32,13 @@ class CBitmapFile {
 
   private:
     CFile* m_pSource = nullptr;
-    // Plain rows: the first bytes of the packed DIB (header and colour
-    // table), the size of the whole block, and its layout.
+    // Unless the rows are run-length encoded: the first bytes of the packed
+    // DIB (header and colour table), the size of the whole block, and its
+    // layout.
     std::vector<std::uint8_t> m_head;
     std::uint64_t m_nBlockSize = 0;
     CDibLayout m_layout;
-    // Otherwise the whole packed DIB.
+    // Run-length rows: the whole packed DIB.
     CMemoryBlock m_hDib;
 };
 
