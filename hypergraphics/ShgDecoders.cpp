@@ -103,22 +103,23 @@ inline void CopyAhead(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDi
     const std::uint8_t* pFrom = pTo - nDistance;
     if (nDistance > nPosition) {
         CopyMatch(pOut, nPosition, nDistance, nLength);
-    } else if (nDistance >= 16) {
-        // Each sixteen-byte piece reads only bytes written before it.
+    } else if (nDistance >= 16 || nDistance == 1) {
+        // Two sixteen-byte pieces, each reading only bytes written before
+        // it; a run of one byte reads them from a buffer filled with it. The
+        // two common kinds share one path: which one comes next follows no
+        // pattern.
+        std::uint8_t fill[32];
+        std::memset(fill, pFrom[0], sizeof fill);
+        const std::uint8_t* pSource = nDistance == 1 ? fill : pFrom;
         std::uint8_t piece[16];
-        std::memcpy(piece, pFrom, 16);
+        std::memcpy(piece, pSource, 16);
         std::memcpy(pTo, piece, 16);
-        std::memcpy(piece, pFrom + 16, 16);
+        std::memcpy(piece, pSource + 16, 16);
         std::memcpy(pTo + 16, piece, 16);
     } else if (nDistance >= 8) {
         Store8(pTo, Load8(pFrom));
         Store8(pTo + 8, Load8(pFrom + 8));
         Store8(pTo + 16, Load8(pFrom + 16));
-    } else if (nDistance == 1) {
-        const std::uint64_t nFill = 0x0101010101010101ull * pFrom[0];
-        Store8(pTo, nFill);
-        Store8(pTo + 8, nFill);
-        Store8(pTo + 16, nFill);
     } else {
         for (std::size_t n = 0; n < nLength; ++n) pTo[n] = pFrom[n];
     }
