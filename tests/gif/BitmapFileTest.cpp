@@ -53,10 +53,10 @@ TEST(BitmapFile, WritesTheSameGifAsTheWholePackedDib) {
     test::DibOptions manyColours;  // a table of 300 entries, rows after it
     manyColours.nClrUsed = 300;
     const Bytes plain = test::MakeBitmapFile(test::MakePackedDib(small));
-    Bytes cutShort = plain;  // the last row reaches into the block's zero bytes
-    cutShort.resize(cutShort.size() - 10);
-    Bytes tooShort = plain;  // the rows no longer lie in the block
-    tooShort.resize(tooShort.size() - 15);
+    // The last row reaching into the block's zero bytes, and no longer
+    // lying in the block.
+    const Bytes cutShort(plain.begin(), plain.end() - 10);
+    const Bytes tooShort(plain.begin(), plain.end() - 15);
     Bytes rle = plain;  // RLE4 rows, loaded whole
     rle[30] = 2;
     const Bytes cases[] = {
