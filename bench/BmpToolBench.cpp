@@ -75,9 +75,10 @@ bool WriteLargeBitmap(const std::string& path, std::uint32_t nSide) {
     header.nHeight = 1;
     header.indices = {0};
     header.palette = vd::test::GreyPalette(8);
-    std::vector<std::uint8_t> bytes = vd::test::MakeBitmapFile(vd::test::MakePackedDib(header));
-    const std::size_t nHead = bytes.size() - 4;  // the one padded row of the 1 x 1 picture
-    bytes.resize(nHead);
+    const std::vector<std::uint8_t> file =
+        vd::test::MakeBitmapFile(vd::test::MakePackedDib(header));
+    // Without the one padded row of the 1 x 1 picture.
+    std::vector<std::uint8_t> bytes(file.begin(), file.end() - 4);
     const std::uint32_t nSize = nSide * nSide;
     std::memcpy(&bytes[18], &nSide, 4);
     std::memcpy(&bytes[22], &nSide, 4);
