@@ -1,5 +1,7 @@
 // libFuzzer target: bitmap file bytes -> LoadPackedDib -> ConvertDibToGif
-// into a temporary file. Any crash, sanitizer report or leak is a finding.
+// into a temporary file, and the same through CBitmapFile (rows read from
+// the file as needed), which must write the same bytes. Any crash,
+// sanitizer report, leak or difference is a finding.
 #include <unistd.h>
 
 #include <cstddef>
@@ -10,6 +12,7 @@
 
 #include "common/Exceptions.h"
 #include "common/File.h"
+#include "gif/BitmapFile.h"
 #include "gif/DibToGif.h"
 #include "gif/PackedDib.h"
 
@@ -18,13 +21,16 @@ namespace {
 // The input and output files of this process, made once and removed at exit.
 class CScratchFiles {
   public:
-    CScratchFiles() : m_strInput(Make("in")), m_strOutput(Make("out")) {}
+    CScratchFiles()
+        : m_strInput(Make("in")), m_strOutput(Make("out")), m_strStreamed(Make("str")) {}
     ~CScratchFiles() {
         std::remove(m_strInput.c_str());
         std::remove(m_strOutput.c_str());
+        std::remove(m_strStreamed.c_str());
     }
     const std::string& Input() const { return m_strInput; }
     const std::string& Output() const { return m_strOutput; }
+    const std::string& Streamed() const { return m_strStreamed; }
 
   private:
     static std::string Make(const char* pszWhat) {
@@ -38,7 +44,20 @@ class CScratchFiles {
     }
     std::string m_strInput;
     std::string m_strOutput;
+    std::string m_strStreamed;
 };
+
+std::string ReadAll(const std::string& strPath) {
+    std::string strBytes;
+    if (std::FILE* f = std::fopen(strPath.c_str(), "rb")) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) {
+            strBytes.append(buffer, n);
+        }
+        std::fclose(f);
+    }
+    return strBytes;
+}
 
 // Run-length bitmaps are decoded into rows of their full size; very large
 // ones are skipped so that each input stays quick (the library itself
@@ -65,6 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     } else {
         return 0;
     }
+    int nWhole = -1;
+    int nStreamed = -1;
     try {
         vd::CFile input;
         if (!input.Open(files.Input(), vd::CFile::modeReadShareDenyWrite)) return 0;
@@ -74,10 +95,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         vd::CFile output;
         if (!output.Open(files.Output(), vd::CFile::modeCreateReadWriteExclusive)) return 0;
         std::string strReason;
-        vd::ConvertDibToGif(hDib, output, &strReason);
+        nWhole = vd::ConvertDibToGif(hDib, output, &strReason);
         output.Close();
+
+        vd::CFile source;
+        vd::CFile streamed;
+        vd::CBitmapFile bitmap;
+        if (!source.Open(files.Input(), vd::CFile::modeReadShareDenyWrite) ||
+            !streamed.Open(files.Streamed(), vd::CFile::modeCreateReadWriteExclusive) ||
+            !bitmap.Load(source)) {
+            std::abort();  // the whole block loaded, so the file is a bitmap file
+        }
+        nStreamed = bitmap.ConvertToGif(streamed, &strReason);
+        streamed.Close();
     } catch (const vd::CException&) {
         // File errors are an answer, not a finding.
+        return 0;
+    }
+    if (nWhole != nStreamed ||
+        (nWhole == 1 && ReadAll(files.Output()) != ReadAll(files.Streamed()))) {
+        std::abort();
     }
     return 0;
 }

@@ -5,8 +5,7 @@
 #include "common/File.h"
 #include "common/PendingOutput.h"
 #include "common/Strings.h"
-#include "gif/DibToGif.h"
-#include "gif/PackedDib.h"
+#include "gif/BitmapFile.h"
 
 namespace vd {
 
@@ -37,10 +36,12 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
         return 0;
     }
 
-    CMemoryBlock hDib;
+    // The source stays open while the GIF is written: plain rows are read
+    // from it as they are needed.
+    CBitmapFile bitmap;
+    bool bLoaded = false;
     try {
-        if (HasBitmapExtension(strSource)) hDib = LoadPackedDib(source);
-        source.Close();
+        if (HasBitmapExtension(strSource)) bLoaded = bitmap.Load(source);
     } catch (const std::exception& e) {
         // File errors, and memory errors (std::bad_alloc) alike.
         source.Abort();
@@ -51,7 +52,7 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
         SetReason(pstrReason, strSource + ": the name does not end in .BMP, .bmp, .DIB or .dib");
         return 0;
     }
-    if (!hDib) {
+    if (!bLoaded) {
         SetReason(pstrReason, strSource + ": not a bitmap file");
         return 0;
     }
@@ -71,10 +72,11 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     int nResult = 0;
     std::string strRefusal;
     try {
-        nResult = ConvertDibToGif(hDib, target, &strRefusal);
+        nResult = bitmap.ConvertToGif(target, &strRefusal);
         target.Close();
     } catch (const std::exception& e) {
-        // File and memory errors.
+        // File and memory errors, reading the rows included; the temporary
+        // goes with `output`.
         target.Abort();
         SetReason(pstrReason, "cannot write " + strTarget + ": " + e.what());
         return 0;

@@ -5,6 +5,8 @@
 
 #include "common/File.h"
 #include "common/MemoryBlock.h"
+#include "gif/DibLayout.h"
+#include "gif/RowSource.h"
 
 namespace vd {
 
@@ -24,5 +26,11 @@ int ConvertDibToGif(CMemoryBlock& hDib, CFile& file);
 // the bitmap does not give are black. For plain rows, the DIB's biSizeImage
 // is set to the size of the rows.
 int ConvertDibToGif(CMemoryBlock& hDib, CFile& file, std::string* pstrReason);
+
+// Writes the whole GIF of a bitmap that ReadDibLayout has accepted: the
+// colour table at pColourTable (its entries up to 2^depth are read) and the
+// plain rows from rows. Write errors raise CFileException.
+void WriteGif(CFile& file, const CDibLayout& layout, const std::uint8_t* pColourTable,
+              CRowSource& rows);
 
 }  // namespace vd

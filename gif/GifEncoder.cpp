@@ -17,6 +17,10 @@ inline std::uint32_t Slot(std::uint32_t nKey) {
 template <int Depth>
 constexpr bool kLastChild = Depth >= 4;
 
+// Repeated strings over one table's lifetime (about 4090 new strings) below
+// which the next table goes without the shortcuts: noise finds about 130.
+constexpr std::uint32_t kRepeatsForShortcuts = 512;
+
 }  // namespace
 
 std::uint32_t CGifEncoder::CCodePacker::Settle(std::uint8_t* pBlock, bool bPartial) {
@@ -74,16 +78,24 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
     std::uint32_t nRun = 1;
     auto nRunIndex = static_cast<std::uint32_t>(nPrefix);
     const bool bRuns = m_pRunCodes != nullptr;
+    // The shortcuts (the last-child cache and the runs) pay only where
+    // strings repeat. Over one table's lifetime the strings they found, or
+    // while they are off the strings the table found, decide whether the
+    // next table uses them. Either way the codes are the same: both only
+    // ever hold strings of the current table, and are set up afresh with it.
+    bool bShortcuts = true;
+    std::uint32_t nRepeats = 0;
     for (;;) {
         // Every run of this index up to m_runLength pixels is a known string,
         // so the pixels that continue the run are taken at once, when there
         // are enough of them to be worth it (short runs, as in noise, go the
         // ordinary way).
-        if (bRuns && nRun != 0 && m_runLength[nRunIndex] >= nRun + kShortestRun &&
+        if (bShortcuts && bRuns && nRun != 0 && m_runLength[nRunIndex] >= nRun + kShortestRun &&
             reader.RunAhead(static_cast<std::uint8_t>(nRunIndex))) {
             nRun +=
                 reader.TakeRun(static_cast<std::uint8_t>(nRunIndex), m_runLength[nRunIndex] - nRun);
             nPrefix = m_pRunCodes[nRunIndex * kRunRow + nRun];
+            ++nRepeats;
         }
         const int x = reader.NextPixel();
         if (x == CPixelReader::kEndMarker) break;
@@ -91,13 +103,14 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
         std::uint32_t nKey = 0;
         std::uint32_t h = 0;
         const std::uint32_t nTag = static_cast<std::uint32_t>(x) | 0x100u;
-        if constexpr (kLastChild<Depth>) {
+        if (kLastChild<Depth> && bShortcuts) {
             // The string last taken after this prefix is tried first: in flat
             // areas and repeated patterns it is nearly always the one.
             const std::uint32_t nChild = m_lastChild[nPrefix];
             if ((nChild >> 12) == nTag) {
                 nPrefix = static_cast<int>(nChild & 0xFFF);
                 nRun = 0;
+                ++nRepeats;
                 continue;
             }
         }
@@ -118,7 +131,8 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
             nFound = nEntry & 0xFFF;
         }
         if (nFound != 0) {  // the string is known
-            if constexpr (kLastChild<Depth>) m_lastChild[nPrefix] = (nTag << 12) | nFound;
+            if (kLastChild<Depth> && bShortcuts) m_lastChild[nPrefix] = (nTag << 12) | nFound;
+            if (!bShortcuts) ++nRepeats;
             nPrefix = static_cast<int>(nFound);
             nRun = 0;
             continue;
@@ -134,11 +148,11 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
             } else {
                 m_table[h] = (nKey << 12) | k;
             }
-            if constexpr (kLastChild<Depth>) {
+            if (kLastChild<Depth> && bShortcuts) {
                 m_lastChild[nPrefix] = (nTag << 12) | k;
                 m_lastChild[k] = 0;
             }
-            if (bRuns && static_cast<std::uint32_t>(x) == nRunIndex) {
+            if (bShortcuts && bRuns && static_cast<std::uint32_t>(x) == nRunIndex) {
                 // A string's code names it: when the prefix is the longest
                 // known run of this index, that run grows by one pixel.
                 const std::uint32_t nLength = m_runLength[nRunIndex];
@@ -163,6 +177,8 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
                 nNextCode = m_nNextCode;
                 nCodeLimit = m_nCodeLimit;
                 nCodeWidth = m_nCodeWidth;
+                bShortcuts = nRepeats >= kRepeatsForShortcuts;
+                nRepeats = 0;
             }
         }
         nPrefix = x;
@@ -184,6 +200,17 @@ void CGifEncoder::Compress(CBufferedWriter& out, std::uint16_t nDepth, const std
                            std::uint32_t nImageSize, bool bTopDown) {
     if (nDepth != 1 && nDepth != 4 && nDepth != 8) return;
     m_reader.Start(nDepth, pPixels, nWidth, nImageSize, bTopDown, m_rowBuffer);
+    CompressStarted(out, nDepth);
+}
+
+void CGifEncoder::Compress(CBufferedWriter& out, std::uint16_t nDepth, CRowSource& source,
+                           std::uint16_t nWidth, std::uint32_t nImageSize, bool bTopDown) {
+    if (nDepth != 1 && nDepth != 4 && nDepth != 8) return;
+    m_reader.Start(nDepth, source, nWidth, nImageSize, bTopDown, m_rowBuffer);
+    CompressStarted(out, nDepth);
+}
+
+void CGifEncoder::CompressStarted(CBufferedWriter& out, std::uint16_t nDepth) {
     m_nDepth = nDepth;
     // Without it runs are found string by string, like any other strings.
     m_pRunCodes.reset(new (std::nothrow) std::uint16_t[(std::size_t{1} << nDepth) * kRunRow]);

@@ -39,6 +39,10 @@ class CGifEncoder final {
     void Compress(CBufferedWriter& out, std::uint16_t nDepth, const std::uint8_t* pPixels,
                   std::uint16_t nWidth, std::uint16_t nHeight, std::uint32_t nImageSize,
                   bool bTopDown = false);
+    // The same for rows that come from source, which holds nImageSize bytes
+    // of rows and their padding.
+    void Compress(CBufferedWriter& out, std::uint16_t nDepth, CRowSource& source,
+                  std::uint16_t nWidth, std::uint32_t nImageSize, bool bTopDown);
 
     static constexpr int kLargestCode = 4095;
     static constexpr int kLargestWidth = 12;
@@ -92,6 +96,8 @@ class CGifEncoder final {
         std::uint32_t m_nBytes = 0;    // bytes in the buffer
     };
 
+    // Compresses what m_reader hands out.
+    void CompressStarted(CBufferedWriter& out, std::uint16_t nDepth);
     template <int Depth>
     bool CompressPixels(CBufferedWriter& out, int nMinCodeSize);
     void ResetTable(int nMinCodeSize);

@@ -42,6 +42,13 @@ std::uint32_t CPixelReader::RowBytes(int nDepth, std::uint32_t nWidth) {
 
 void CPixelReader::Start(int nDepth, const std::uint8_t* pPixels, std::uint16_t nWidth,
                          std::uint32_t nImageSize, bool bTopDown, std::uint8_t* pRowBuffer) {
+    const std::uint32_t nRowBytes = RowBytes(nDepth, nWidth);
+    m_memoryRows = CMemoryRows(pPixels, nRowBytes + PadBytes(nRowBytes));
+    Start(nDepth, m_memoryRows, nWidth, nImageSize, bTopDown, pRowBuffer);
+}
+
+void CPixelReader::Start(int nDepth, CRowSource& source, std::uint16_t nWidth,
+                         std::uint32_t nImageSize, bool bTopDown, std::uint8_t* pRowBuffer) {
     m_nDepth = nDepth;
     m_bTopDown = bTopDown;
     m_nWidth = nWidth;
@@ -49,7 +56,7 @@ void CPixelReader::Start(int nDepth, const std::uint8_t* pPixels, std::uint16_t 
     m_nStride = m_nRowBytes + PadBytes(m_nRowBytes);
     m_nRows = m_nStride == 0 ? 0 : nImageSize / m_nStride;
     m_nRowsRead = 0;
-    m_pRows = pPixels;
+    m_pSource = &source;
     m_pRowBuffer = pRowBuffer;
     // No current row: the first call of NextPixel turns to the first one.
     m_pPixel = nullptr;
@@ -62,7 +69,7 @@ bool CPixelReader::NextRow() {
     // Bottom row first in memory: GIF's top row is the last stored one.
     const std::uint32_t nStored = m_bTopDown ? m_nRowsRead : m_nRows - 1 - m_nRowsRead;
     ++m_nRowsRead;
-    const std::uint8_t* pRow = m_pRows + std::size_t{nStored} * m_nStride;
+    const std::uint8_t* pRow = m_pSource->Row(nStored);
     if (m_nDepth == 8) {
         m_pPixel = pRow;
     } else {

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "gif/RowSource.h"
+
 namespace vd {
 
 class CPixelReader {
@@ -36,6 +38,10 @@ class CPixelReader {
     // bits; it is not used at 8 bits and may then be null.
     void Start(int nDepth, const std::uint8_t* pPixels, std::uint16_t nWidth,
                std::uint32_t nImageSize, bool bTopDown, std::uint8_t* pRowBuffer);
+    // The same for the rows of source, which must outlive the reading; the
+    // image size counts the rows it holds.
+    void Start(int nDepth, CRowSource& source, std::uint16_t nWidth, std::uint32_t nImageSize,
+               bool bTopDown, std::uint8_t* pRowBuffer);
 
     // The next pixel index, or kEndMarker after the last one.
     int NextPixel() {
@@ -82,11 +88,12 @@ class CPixelReader {
     // Turns to the next row; false when there is none.
     bool NextRow();
 
-    const std::uint8_t* m_pRows = nullptr;  // the first stored row
-    std::uint32_t m_nStride = 0;            // bytes from one stored row to the next
-    std::uint32_t m_nRowBytes = 0;          // pixel bytes of one row, without padding
-    std::uint32_t m_nRows = 0;              // whole rows in the image size
-    std::uint32_t m_nRowsRead = 0;          // rows handed out so far
+    CMemoryRows m_memoryRows;         // the rows given by address
+    CRowSource* m_pSource = nullptr;  // where the rows come from
+    std::uint32_t m_nStride = 0;      // bytes from one stored row to the next
+    std::uint32_t m_nRowBytes = 0;    // pixel bytes of one row, without padding
+    std::uint32_t m_nRows = 0;        // whole rows in the image size
+    std::uint32_t m_nRowsRead = 0;    // rows handed out so far
     std::uint32_t m_nWidth = 0;
     int m_nDepth = 8;
     bool m_bTopDown = false;

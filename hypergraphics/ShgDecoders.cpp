@@ -1,7 +1,6 @@
 #include "hypergraphics/ShgDecoders.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace vd {
@@ -35,63 +34,195 @@ std::size_t DecodeRunLength(std::span<const std::uint8_t> source,
 
 namespace {
 
-constexpr std::size_t kWindowSize = 4096;
-constexpr std::size_t kWindowMask = kWindowSize - 1;
+// The farthest back-reference of an LZ77 token.
+constexpr std::size_t kFarthestMatch = 4096;
 
-// Runs the LZ77 decoder and hands every produced byte to sink, which answers
-// false to stop.
-template <typename Sink>
-void RunLz77(std::span<const std::uint8_t> source, Sink&& sink) {
-    std::array<std::uint8_t, kWindowSize> window{};
-    std::size_t nPos = 0;  // output position; the window is indexed modulo its size
+inline std::uint64_t Load8(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+inline void Store8(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, 8); }
+inline std::uint32_t Load4(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void Store4(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
+
+// Copies nLength bytes (at most 18) from nDistance bytes back, as a byte-by-byte
+// copy would (an overlapping copy repeats the bytes it has just produced).
+// The output starts with nPosition bytes; positions before its start read as
+// zero, which is what the decoder's zero-filled window holds there. Nothing
+// is written outside the nLength bytes.
+inline void CopyMatch(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDistance,
+                      std::size_t nLength) {
+    std::uint8_t* pTo = pOut + nPosition;
+    if (nDistance > nPosition) {
+        for (std::size_t n = 0; n < nLength; ++n) {
+            pTo[n] = nPosition + n >= nDistance ? pTo[n - nDistance] : 0;
+        }
+        return;
+    }
+    const std::uint8_t* pFrom = pTo - nDistance;
+    if (nLength >= 8 && (nDistance >= 8 || nDistance == 1)) {
+        // Eight-byte pieces in order, the last one ending with the match:
+        // at a distance of 8 or more each piece reads only bytes written
+        // before it; at a distance of 1 every piece is the same byte.
+        const std::uint64_t nFill = 0x0101010101010101ull * pFrom[0];
+        const bool bFill = nDistance == 1;
+        Store8(pTo, bFill ? nFill : Load8(pFrom));
+        if (nLength > 16) Store8(pTo + 8, bFill ? nFill : Load8(pFrom + 8));
+        Store8(pTo + nLength - 8, bFill ? nFill : Load8(pFrom + nLength - 8));
+        return;
+    }
+    if (nLength >= 4 && nLength < 8 && (nDistance >= 4 || nDistance == 1)) {
+        // The same with four-byte pieces.
+        const std::uint32_t nFill = 0x01010101u * pFrom[0];
+        const bool bFill = nDistance == 1;
+        Store4(pTo, bFill ? nFill : Load4(pFrom));
+        Store4(pTo + nLength - 4, bFill ? nFill : Load4(pFrom + nLength - 4));
+        return;
+    }
+    for (std::size_t n = 0; n < nLength; ++n) pTo[n] = pFrom[n];
+}
+
+// Bytes of LZ77 data that hold a whole group: a flag byte and eight tokens.
+constexpr std::size_t kLongestGroup = 17;
+// Most bytes a group decodes to, and most bytes CopyAhead writes.
+constexpr std::size_t kLongestGroupOutput = 8 * 18;
+constexpr std::size_t kLongestCopyAhead = 32;
+
+// Copies a match of nLength bytes (3 to 18) from nDistance bytes back, as
+// CopyMatch does, but in whole pieces that may write up to 32 bytes: the
+// bytes after the match are scratch, overwritten later by the output. The
+// caller makes sure they lie below the end of the output.
+inline void CopyAhead(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDistance,
+                      std::size_t nLength) {
+    std::uint8_t* pTo = pOut + nPosition;
+    const std::uint8_t* pFrom = pTo - nDistance;
+    if (nDistance > nPosition) {
+        CopyMatch(pOut, nPosition, nDistance, nLength);
+    } else if (nDistance >= 16 || nDistance == 1) {
+        // Two sixteen-byte pieces, each reading only bytes written before
+        // it; a run of one byte reads them from a buffer filled with it. The
+        // two common kinds share one path: which one comes next follows no
+        // pattern.
+        std::uint8_t fill[32];
+        std::memset(fill, pFrom[0], sizeof fill);
+        const std::uint8_t* pSource = nDistance == 1 ? fill : pFrom;
+        std::uint8_t piece[16];
+        std::memcpy(piece, pSource, 16);
+        std::memcpy(pTo, piece, 16);
+        std::memcpy(piece, pSource + 16, 16);
+        std::memcpy(pTo + 16, piece, 16);
+    } else if (nDistance >= 8) {
+        Store8(pTo, Load8(pFrom));
+        Store8(pTo + 8, Load8(pFrom + 8));
+        Store8(pTo + 16, Load8(pFrom + 16));
+    } else {
+        for (std::size_t n = 0; n < nLength; ++n) pTo[n] = pFrom[n];
+    }
+}
+
+// The number of bytes the LZ77 data decodes to.
+std::size_t Lz77DecodedSize(std::span<const std::uint8_t> source) {
+    const std::uint8_t* const pIn = source.data();
     std::size_t nIn = 0;
-    auto put = [&](std::uint8_t value) {
-        window[nPos & kWindowMask] = value;
-        ++nPos;
-        return sink(value);
-    };
-    while (nIn < source.size()) {
-        const std::uint8_t nFlags = source[nIn++];
-        for (int nBit = 0; nBit < 8; ++nBit) {
-            if (nIn >= source.size()) return;
-            if ((nFlags & (1u << nBit)) == 0) {
-                if (!put(source[nIn++])) return;
-                continue;
-            }
-            if (source.size() - nIn < 2) return;  // token cut short
-            const unsigned nToken = source[nIn] | (source[nIn + 1] << 8);
-            nIn += 2;
-            const std::size_t nDistance = (nToken & 0x0FFFu) + 1;
-            const std::size_t nLength = (nToken >> 12) + 3;
-            // Positions before the start of the output read the zero-filled
-            // window, which the modulo arithmetic gives directly.
-            std::size_t nFrom = nPos + kWindowSize - nDistance;
-            for (std::size_t n = 0; n < nLength; ++n) {
-                if (!put(window[nFrom++ & kWindowMask])) return;
-            }
+    std::size_t nOut = 0;
+    // Whole groups first, without bounds checks.
+    while (source.size() - nIn >= kLongestGroup) {
+        const unsigned nFlags = pIn[nIn++];
+        for (unsigned nBit = 0; nBit < 8; ++nBit) {
+            const unsigned bToken = (nFlags >> nBit) & 1u;
+            nOut += bToken != 0 ? (pIn[nIn + 1] >> 4) + 3u : 1u;
+            nIn += 1 + bToken;
         }
     }
+    while (nIn < source.size()) {
+        const std::uint8_t nFlags = source[nIn++];
+        for (int nBit = 0; nBit < 8 && nIn < source.size(); ++nBit) {
+            if ((nFlags & (1u << nBit)) == 0) {
+                ++nIn;
+                ++nOut;
+                continue;
+            }
+            if (source.size() - nIn < 2) return nOut;
+            nOut += (source[nIn + 1] >> 4) + 3u;
+            nIn += 2;
+        }
+    }
+    return nOut;
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> DecodeLz77(std::span<const std::uint8_t> source, std::size_t nLimit) {
-    std::vector<std::uint8_t> output;
-    if (nLimit == 0) return output;
-    RunLz77(source, [&](std::uint8_t value) {
-        output.push_back(value);
-        return output.size() < nLimit;
-    });
+    std::vector<std::uint8_t> output(std::min(Lz77DecodedSize(source), nLimit));
+    output.resize(DecodeLz77(source, std::span<std::uint8_t>(output)));
     return output;
 }
 
 std::size_t DecodeLz77(std::span<const std::uint8_t> source, std::span<std::uint8_t> destination) {
+    // The output is its own window: every back-reference reaches at most 4096
+    // bytes back, into bytes already written to the destination.
+    static_assert(kFarthestMatch == 4096);
+    const std::uint8_t* const pIn = source.data();
+    const std::size_t nInSize = source.size();
+    std::uint8_t* const pOut = destination.data();
+    const std::size_t nOutSize = destination.size();
+    std::size_t nIn = 0;
     std::size_t nOut = 0;
-    if (destination.empty()) return 0;
-    RunLz77(source, [&](std::uint8_t value) {
-        destination[nOut++] = value;
-        return nOut < destination.size();
-    });
+    // Every byte below nEnd receives its final value, so whole groups whose
+    // output and scratch stay below it go without checks.
+    const std::size_t nEnd = std::min(Lz77DecodedSize(source), nOutSize);
+    while (nInSize - nIn >= kLongestGroup &&
+           nEnd - nOut >= kLongestGroupOutput + kLongestCopyAhead) {
+        unsigned nFlags = pIn[nIn++];
+        if (nFlags == 0) {
+            std::memcpy(pOut + nOut, pIn + nIn, 8);
+            nIn += 8;
+            nOut += 8;
+            continue;
+        }
+        for (unsigned nBit = 0; nBit < 8; ++nBit, nFlags >>= 1) {
+            if ((nFlags & 1u) == 0) {
+                pOut[nOut++] = pIn[nIn++];
+                continue;
+            }
+            const unsigned nToken = pIn[nIn] | (pIn[nIn + 1] << 8);
+            nIn += 2;
+            const std::size_t nLength = (nToken >> 12) + 3;
+            CopyAhead(pOut, nOut, (nToken & 0x0FFFu) + 1, nLength);
+            nOut += nLength;
+        }
+    }
+    // The rest one item at a time, exactly.
+    while (nIn < nInSize) {
+        const unsigned nFlags = pIn[nIn++];
+        if (nFlags == 0 && nInSize - nIn >= 8 && nOutSize - nOut >= 8) {
+            // Eight literal bytes.
+            std::memcpy(pOut + nOut, pIn + nIn, 8);
+            nIn += 8;
+            nOut += 8;
+            continue;
+        }
+        for (unsigned nBit = 0; nBit < 8; ++nBit) {
+            if (nIn >= nInSize || nOut == nOutSize) return nOut;
+            if ((nFlags & (1u << nBit)) == 0) {
+                pOut[nOut++] = pIn[nIn++];
+                continue;
+            }
+            if (nInSize - nIn < 2) return nOut;  // token cut short
+            const unsigned nToken = pIn[nIn] | (pIn[nIn + 1] << 8);
+            nIn += 2;
+            const std::size_t nDistance = (nToken & 0x0FFFu) + 1;
+            std::size_t nLength = (nToken >> 12) + 3;
+            if (nLength > nOutSize - nOut) nLength = nOutSize - nOut;  // the destination is full
+            CopyMatch(pOut, nOut, nDistance, nLength);
+            nOut += nLength;
+        }
+    }
     return nOut;
 }
 

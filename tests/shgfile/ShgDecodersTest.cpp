@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <limits>
+#include <random>
 #include <vector>
 
 #include "common/File.h"
@@ -85,6 +89,73 @@ TEST(ShgDecodersTest, Lz77LiteralsTokensAndTheZeroWindow) {
     for (std::size_t nSize = 0; nSize < 10; ++nSize) {
         std::vector<std::uint8_t> small(nSize);
         EXPECT_EQ(DecodeLz77(data, small), std::min<std::size_t>(nSize, 8));
+    }
+}
+
+// LZ77 decoded the plain way: byte by byte through a zero-filled 4096-byte
+// ring window, stopping after nLimit bytes.
+Bytes ReferenceLz77(const Bytes& source, std::size_t nLimit) {
+    std::array<std::uint8_t, 4096> window{};
+    Bytes out;
+    std::size_t nIn = 0;
+    auto put = [&](std::uint8_t v) {
+        window[out.size() % 4096] = v;
+        out.push_back(v);
+        return out.size() < nLimit;
+    };
+    while (nIn < source.size()) {
+        const unsigned nFlags = source[nIn++];
+        for (int nBit = 0; nBit < 8 && nIn < source.size(); ++nBit) {
+            if ((nFlags >> nBit & 1) == 0) {
+                if (!put(source[nIn++])) return out;
+                continue;
+            }
+            if (source.size() - nIn < 2) return out;
+            const unsigned nToken = source[nIn] | (source[nIn + 1] << 8);
+            nIn += 2;
+            const std::size_t nFrom = out.size() + 4096 - ((nToken & 0xFFF) + 1);
+            for (std::size_t n = 0; n < (nToken >> 12) + 3; ++n) {
+                if (!put(window[(nFrom + n) % 4096])) return out;
+            }
+        }
+    }
+    return out;
+}
+
+TEST(ShgDecodersTest, Lz77MatchesAByteByByteDecoderForEveryDistanceAndLength) {
+    std::mt19937 rng(7);
+    for (int nCase = 0; nCase < 3000; ++nCase) {
+        // Random streams whose tokens reach every distance class (1 to 20,
+        // near 4096, before the start) and every length.
+        Bytes source;
+        const int nGroups = 1 + static_cast<int>(rng() % 40);
+        for (int g = 0; g < nGroups; ++g) {
+            const auto nFlags = static_cast<std::uint8_t>(rng());
+            source.push_back(nFlags);
+            for (int nBit = 0; nBit < 8; ++nBit) {
+                if ((nFlags >> nBit & 1) == 0) {
+                    source.push_back(static_cast<std::uint8_t>(rng()));
+                    continue;
+                }
+                const unsigned nDistance = rng() % 4 == 0 ? 4096 - rng() % 8 : 1 + rng() % 20;
+                const unsigned nToken = ((rng() % 16) << 12) | (nDistance - 1);
+                source.push_back(static_cast<std::uint8_t>(nToken));
+                source.push_back(static_cast<std::uint8_t>(nToken >> 8));
+            }
+        }
+        source.resize(source.size() - rng() % 3);  // a stream cut anywhere
+        const Bytes expected = ReferenceLz77(source, std::numeric_limits<std::size_t>::max());
+        SCOPED_TRACE(nCase);
+        ASSERT_EQ(DecodeLz77(source, std::numeric_limits<std::size_t>::max()), expected);
+        // Into a destination that is larger or smaller than the output: the
+        // bytes after those answered stay as they were.
+        const std::size_t nSize = expected.size() + 40 - rng() % 80;
+        Bytes out(nSize > expected.size() + 40 ? 0 : nSize, 0xEE);
+        const std::size_t nWritten = DecodeLz77(source, out);
+        const Bytes limited = ReferenceLz77(source, out.size());
+        ASSERT_EQ(nWritten, out.empty() ? 0 : limited.size());
+        EXPECT_TRUE(std::equal(limited.begin(), limited.begin() + nWritten, out.begin()));
+        EXPECT_EQ(std::count(out.begin() + nWritten, out.end(), 0xEE), out.size() - nWritten);
     }
 }
 
