@@ -33,7 +33,7 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     CFile source;
     std::string strCause;
     if (!source.Open(strSource, CFile::modeReadShareDenyWrite, &strCause)) {
-        SetReason(pstrReason, "cannot open " + strSource + ": " + strCause);
+        SetReason(pstrReason, "cannot open '" + strSource + "': " + strCause);
         return 0;
     }
 
@@ -43,22 +43,23 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
         source.Close();
     } catch (const CException& e) {
         source.Abort();
-        SetReason(pstrReason, std::string("cannot read the bitmap: ") + e.what());
+        SetReason(pstrReason, "cannot read '" + strSource + "': " + e.what());
         return 0;
     }
     if (!HasBitmapExtension(strSource)) {
-        SetReason(pstrReason, strSource + ": the name does not end in .BMP, .bmp, .DIB or .dib");
+        SetReason(pstrReason,
+                  "'" + strSource + "': the name does not end in .BMP, .bmp, .DIB or .dib");
         return 0;
     }
     if (!hDib) {
-        SetReason(pstrReason, strSource + ": not a bitmap file");
+        SetReason(pstrReason, "'" + strSource + "': not a bitmap file");
         return 0;
     }
 
     const std::string strTarget = GifNameForBitmap(strSource, strDestination);
     CFile target;
     if (!target.Open(strTarget, CFile::modeCreateReadWriteExclusive, &strCause)) {
-        SetReason(pstrReason, "cannot create " + strTarget + ": " + strCause);
+        SetReason(pstrReason, "cannot create '" + strTarget + "': " + strCause);
         return 0;
     }
 
@@ -70,11 +71,11 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     } catch (const std::exception& e) {
         // File and memory errors; the part written so far stays in place.
         target.Abort();
-        SetReason(pstrReason, "cannot write " + strTarget + ": " + e.what());
+        SetReason(pstrReason, "cannot write '" + strTarget + "': " + e.what());
         return 0;
     }
     if (nResult != 1) {
-        SetReason(pstrReason, strSource + ": " + strRefusal);
+        SetReason(pstrReason, "'" + strSource + "': " + strRefusal);
         return 0;
     }
     return 1;

@@ -233,7 +233,7 @@ TEST_F(ContentsCompilerTest, WriteErrorIsAFailure) {
     std::string strReason;
     EXPECT_EQ(vd::bCompileContents(m_dir.File("outline.txt"), m_dir.File("full") + "/", &strReason),
               0);
-    EXPECT_NE(strReason.find("write error"), std::string::npos) << strReason;
+    EXPECT_NE(strReason.find("cannot write '"), std::string::npos) << strReason;
 }
 
 TEST_F(ContentsCompilerTest, ReadErrorIsAFailure) {
@@ -274,7 +274,7 @@ TEST_F(ContentsCompilerTest, ReasonNamesTheFileAndLine) {
     WriteText(m_dir.File("outline.txt"), "a\n b\n\n   c\n");
     std::string strReason;
     EXPECT_EQ(vd::bCompileContents(m_dir.File("outline.txt"), m_dir.Prefix(), &strReason), 0);
-    EXPECT_NE(strReason.find("outline.txt: line 4:"), std::string::npos) << strReason;
+    EXPECT_NE(strReason.find("outline.txt': line 4:"), std::string::npos) << strReason;
     EXPECT_NE(strReason.find("level 4 follows level 2"), std::string::npos) << strReason;
 }
 

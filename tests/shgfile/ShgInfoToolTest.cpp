@@ -107,7 +107,7 @@ TEST_F(ShgInfoToolTest, ReportsWhyAFileCannotBeReadAndMisuse) {
     EXPECT_NE(run.strErr.find("cannot open"), std::string::npos) << run.strErr;
 
     EXPECT_EQ(ShgInfo("").nExit, 2);
-    EXPECT_EQ(ShgInfo("a b").nExit, 2);
+    EXPECT_EQ(ShgInfo("--bogus a").nExit, 2);
 }
 
 }  // namespace
