@@ -33,8 +33,8 @@ std::string QuotePath(const std::string& strPath) { return "'" + strPath + "'"; 
 static void PrintToolHelp(std::FILE* out) {
     std::fprintf(out,
                  "Usage: vellumdesk COMMAND [OPTION]... [ARG]...\n"
-                 "       vellumdesk help [COMMAND]\n"
-                 "       vellumdesk --help | --version\n\n"
+                 "  or:  vellumdesk help [COMMAND]\n"
+                 "  or:  vellumdesk --help | --version\n\n"
                  "Publishes help material: hypergraphics to GIF and image maps, bitmaps to\n"
                  "GIF, contents outlines and category lists to their navigation files.\n\n"
                  "Commands:\n");

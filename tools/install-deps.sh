@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need (idempotent).
+# Installs the Debian packages that building and testing need (idempotent):
+# help2man makes the manual page; chromium, nodejs and npm run the browser
+# test of the published sample (tools/browser/run-browser-test.sh).
 set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
@@ -8,6 +10,8 @@ PACKAGES=(
     libgif-dev python3 python3-pil imagemagick
     clang libclang-rt-14-dev
     mdbtools-dev mdbtools
+    help2man
+    chromium nodejs npm
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
