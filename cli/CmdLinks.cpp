@@ -38,12 +38,7 @@ int Run(const std::vector<std::string>& args) {
     const int nResult =
         bConvertSHGToGIFMAP(parsed.operands[0], picture.strShg, picture.nKey, &strReason, &request);
     UnloadModule();
-    if (nResult != 1) {
-        const std::string strQuoted = QuotePath(picture.strShg);
-        return Fail("links: " + (strReason.find(strQuoted) != std::string::npos
-                                     ? strReason
-                                     : strQuoted + ": " + strReason));
-    }
+    if (nResult != 1) return Fail("links: " + ReasonNaming(picture.strShg, strReason));
     std::size_t nUnresolved = 0;
     for (const SLinkLine& line : links.Lines()) {
         std::printf("%zu %s %s %s%s\n", line.nHotspot, HotspotKindName(line.nType),

@@ -32,13 +32,6 @@ int PicturesFromArguments(const std::vector<std::string>& operands,
     return kExitSuccess;
 }
 
-// The reason as one error line that names the picture.
-std::string FailureLine(const std::string& strShg, const std::string& strReason) {
-    const std::string strQuoted = QuotePath(strShg);
-    if (strReason.find(strQuoted) != std::string::npos) return "shg: " + strReason;
-    return "shg: " + strQuoted + ": " + strReason;
-}
-
 int Run(const std::vector<std::string>& args) {
     CArguments parsed;
     std::string strProblem;
@@ -85,7 +78,7 @@ int Run(const std::vector<std::string>& args) {
             Fail("shg: " + strReason);
             break;
         }
-        Fail(FailureLine(picture.strShg, strReason));
+        Fail("shg: " + ReasonNaming(picture.strShg, strReason));
     }
     std::fflush(stdout);
     // As at the module's unload: the session, if opened, is closed.

@@ -40,5 +40,8 @@ void Warn(const CCommand& command, const std::string& strText);
 int UsageError(const CCommand& command, const std::string& strProblem);
 // The path in single quotes, as error lines show paths.
 std::string QuotePath(const std::string& strPath);
+// strReason as it names strPath: unchanged when it quotes the path already,
+// else with "'PATH': " in front.
+std::string ReasonNaming(const std::string& strPath, const std::string& strReason);
 
 }  // namespace vd::cli

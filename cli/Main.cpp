@@ -30,6 +30,12 @@ int UsageError(const CCommand& command, const std::string& strProblem) {
 
 std::string QuotePath(const std::string& strPath) { return "'" + strPath + "'"; }
 
+std::string ReasonNaming(const std::string& strPath, const std::string& strReason) {
+    const std::string strQuoted = QuotePath(strPath);
+    if (strReason.find(strQuoted) != std::string::npos) return strReason;
+    return strQuoted + ": " + strReason;
+}
+
 static void PrintToolHelp(std::FILE* out) {
     std::fprintf(out,
                  "Usage: vellumdesk COMMAND [OPTION]... [ARG]...\n"
