@@ -25,7 +25,7 @@ static bool ReadWholeFile(const std::string& strPath, std::string& strText) {
 }
 
 static int RunInit(const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(kDbCommand, "db init needs FILE");
+    if (args.empty()) return UsageError(kDbCommand, "init needs FILE");
     std::vector<std::string> sqlTexts;
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string strText;
@@ -40,7 +40,7 @@ static int RunInit(const std::vector<std::string>& args) {
 }
 
 static int RunCheck(const std::vector<std::string>& args) {
-    if (args.size() != 1) return UsageError(kDbCommand, "db check needs exactly one FILE");
+    if (args.size() != 1) return UsageError(kDbCommand, "check needs exactly one FILE");
     const CCheckResult result = CheckProjectDatabase(args[0]);
     ShutdownEngine();
     for (const std::string& strLine : result.lines) std::printf("%s\n", strLine.c_str());
