@@ -10,9 +10,12 @@ PACKAGES=(
     libgif-dev python3 python3-pil imagemagick
     clang libclang-rt-14-dev
     mdbtools-dev mdbtools
-    help2man
-    chromium nodejs npm
+    help2man chromium
 )
+# Node.js and npm for the browser test; a Node.js that brings its own npm
+# (from another source) is kept as it is.
+command -v node >/dev/null 2>&1 || PACKAGES+=(nodejs)
+command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
