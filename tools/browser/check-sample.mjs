@@ -5,7 +5,8 @@
 //     `vellumdesk shg-info` reads them);
 //   - a click on the first and the last pixel of every hotspot lands on the
 //     page the map names, that page exists, and no link is "00000.";
-//   - a click on the pixel just past a hotspot's corner does not open it.
+//   - a click on the pixel just past a hotspot's corner does not open it;
+//   - pointing at a hotspot shows its outline over exactly its rectangle.
 //
 //   node check-sample.mjs [--first-fault] PUBLISHED-FOLDER SHG-FOLDER TOOL
 //
@@ -141,6 +142,10 @@ async function checkMap(page, base, img, info) {
         const i = expected.findIndex((r) => inside(r, x, y));
         return i < 0 || !areas[i] ? null : areas[i].href;
     };
+    for (const [i, r] of expected.entries()) {
+        const owner = expected.findIndex((o) => inside(o, r[0], r[1]));
+        if (owner === i && areas[i]) await checkHover(page, img, `${mapName}: hotspot ${i + 1}`, areas[i]);
+    }
     const pagesUrl = page.url();
     for (const [i, r] of expected.entries()) {
         const points = [[r[0], r[1]], [r[2] - 1, r[3] - 1], [r[2], r[3]], [r[0] - 1, r[1] - 1]];
@@ -152,16 +157,34 @@ async function checkMap(page, base, img, info) {
     }
 }
 
-// Clicks the middle of picture pixel (x, y) and checks where it leads.
-async function clickAndCheck(page, base, img, what, x, y, href, pagesUrl) {
+// The picture's content box: where its pixels are drawn on the page.
+async function contentOrigin(img) {
     await img.scrollIntoViewIfNeeded();
-    const box = await img.evaluate((el) => {
+    return img.evaluate((el) => {
         const r = el.getBoundingClientRect();
         const style = getComputedStyle(el);
-        // The content box: where the picture's pixels are drawn.
         return [r.left + parseFloat(style.borderLeftWidth) + parseFloat(style.paddingLeft),
                 r.top + parseFloat(style.borderTopWidth) + parseFloat(style.paddingTop)];
     });
+}
+
+// Points at the area's first pixel: the page must outline that area alone.
+async function checkHover(page, img, what, area) {
+    const origin = await contentOrigin(img);
+    await page.mouse.move(origin[0] + area.coords[0] + 0.5, origin[1] + area.coords[1] + 0.5);
+    const shown = await page.evaluate(() => Array.from(document.querySelectorAll(".hotspot"))
+        .filter((box) => getComputedStyle(box).display !== "none")
+        .map((box) => [box.offsetLeft, box.offsetTop, box.offsetLeft + box.offsetWidth,
+                       box.offsetTop + box.offsetHeight].join(",")));
+    if (shown.length !== 1 || shown[0] !== area.coords.join(",")) {
+        fault(`${what}: pointing at it shows [${shown.join("; ")}], not its outline at ${area.coords}`);
+    }
+    await page.mouse.move(0, 0);
+}
+
+// Clicks the middle of picture pixel (x, y) and checks where it leads.
+async function clickAndCheck(page, base, img, what, x, y, href, pagesUrl) {
+    const box = await contentOrigin(img);
     let response = null;
     // A click outside every hotspot must lead nowhere; a short wait shows it.
     const navigation = page

@@ -2,7 +2,8 @@
 # Publishes the sample with BUILD's tool and checks it in Debian's chromium
 # (tools/browser/check-sample.mjs, driven by playwright-core). Then checks the
 # check: copies of the publication with one hotspot moved by a pixel, with a
-# linked page missing, and with a border around the pictures must each fail.
+# linked page missing, with a border around the pictures, and without the
+# script that outlines hotspots must each fail.
 #   tools/browser/run-browser-test.sh BUILD
 # Needs chromium, node and npm (tools/install-deps.sh installs them);
 # playwright-core is installed from its lock file into BUILD/browser-test.
@@ -66,5 +67,9 @@ mutate bordered-pictures
 sed -i 's/^img{outline:1px solid #888;/img{border:1px solid #888;/' "$WORK/bordered-pictures/index.html"
 grep -q '^img{border:1px' "$WORK/bordered-pictures/index.html"
 expect_failure bordered-pictures
+
+mutate no-hotspot-outlines
+rm "$WORK/no-hotspot-outlines/hotspots.js"
+expect_failure no-hotspot-outlines
 
 echo "browser test passed"
