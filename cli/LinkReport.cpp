@@ -48,8 +48,8 @@ std::size_t WarnUnresolved(const CCommand& command, const std::string& strShg,
 
 void PrintUnresolvedSummary(const CCommand& command, std::size_t nUnresolved) {
     if (nUnresolved == 0) return;
-    std::fprintf(stderr, "vellumdesk: %s: %zu unresolved link%s\n", command.pszName, nUnresolved,
-                 nUnresolved == 1 ? "" : "s");
+    // One form for every count, so that scripts can match it.
+    std::fprintf(stderr, "vellumdesk: %s: %zu unresolved links\n", command.pszName, nUnresolved);
 }
 
 }  // namespace vd::cli

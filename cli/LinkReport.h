@@ -43,7 +43,7 @@ const char* HotspotKindName(std::int32_t nType);
 std::size_t WarnUnresolved(const CCommand& command, const std::string& strShg,
                            const CLinkCollector& links);
 
-// "vellumdesk: COMMAND: N unresolved links", when N > 0.
+// "vellumdesk: COMMAND: N unresolved links" (this form for every N > 0).
 void PrintUnresolvedSummary(const CCommand& command, std::size_t nUnresolved);
 
 }  // namespace vd::cli

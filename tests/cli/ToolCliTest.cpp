@@ -287,7 +287,7 @@ TEST_F(ToolCliTest, PublishesAListAndReportsTheUnresolvedLinkOnce) {
     EXPECT_EQ(run.strErr, strWarning +
                               "vellumdesk: shg: cannot open 'absent.shg': No such file or "
                               "directory\n"
-                              "vellumdesk: shg: 1 unresolved link\n");
+                              "vellumdesk: shg: 1 unresolved links\n");
     const std::string strMap = Slurp(strPub + "/maps/mainwindow.map");
     EXPECT_EQ(std::count(strMap.begin(), strMap.end(), '\n'), 11) << strMap;
     EXPECT_NE(strMap.find("HREF=00000.html>\r\n"), std::string::npos);
@@ -298,10 +298,10 @@ TEST_F(ToolCliTest, PublishesAListAndReportsTheUnresolvedLinkOnce) {
     run = Tool({"shg", "-q", strDb, "--list", "good.txt"});
     EXPECT_EQ(run.nExit, 0) << run.strErr;
     EXPECT_EQ(run.strOut, "");
-    EXPECT_EQ(run.strErr, strWarning + "vellumdesk: shg: 1 unresolved link\n");
+    EXPECT_EQ(run.strErr, strWarning + "vellumdesk: shg: 1 unresolved links\n");
     run = Tool({"shg", "--strict", strDb, kSample + "mainwindow.shg", "1"});
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_EQ(run.strErr, strWarning + "vellumdesk: shg: 1 unresolved link\n");
+    EXPECT_EQ(run.strErr, strWarning + "vellumdesk: shg: 1 unresolved links\n");
     run = Tool({"shg", "--strict", strDb, kSample + "setup.shg", "3"});
     EXPECT_EQ(run.nExit, 0) << run.strErr;
 
