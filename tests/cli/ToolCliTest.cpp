@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -184,8 +183,10 @@ TEST_F(ToolCliTest, UsageErrorsOptionsAndHelp) {
     }
     const SRun version = Tool({"--version"});
     EXPECT_EQ(version.nExit, 0);
-    EXPECT_TRUE(std::regex_match(version.strOut, std::regex("vellumdesk [0-9]+\\.[0-9]+.*\n")))
+    EXPECT_EQ(version.strOut.rfind("vellumdesk ", 0), 0U) << version.strOut;
+    EXPECT_EQ(version.strOut.find_first_not_of("0123456789.", 11), version.strOut.size() - 1)
         << version.strOut;
+    EXPECT_GT(version.strOut.size(), 12U);
 }
 
 // A destination naming an existing folder means that folder; anything else
