@@ -1,32 +1,25 @@
-#include <exception>
-
-#include "cli/Command.h"
+#include "cli/NavigationCommand.h"
 #include "compilers/ContentsCompiler.h"
 
 namespace vd::cli {
 
+static int Compile(const std::string& strInput, const std::string& strPrefix,
+                   std::string* pstrReason) {
+    return vd::bCompileContents(strInput, strPrefix, pstrReason);
+}
+
 static int Run(const std::vector<std::string>& args) {
-    if (args.size() != 2) {
-        return UsageError(kContentsCommand,
-                          args.size() < 2 ? "OUTLINE and DEST are needed" : "too many arguments");
-    }
-    std::string strReason;
-    try {
-        if (vd::bCompileContents(args[0], args[1], &strReason) == 1) return kExitSuccess;
-    } catch (const std::exception& e) {
-        strReason = e.what();
-    }
-    return Fail(strReason.empty() ? args[0] + ": the outline was not compiled" : strReason);
+    return RunNavigationCommand(kContentsCommand, {"OUTLINE", "inhalt.bin", Compile}, args);
 }
 
 const CCommand kContentsCommand = {
     "contents",
     "compile a contents outline into inhalt.bin",
-    "vellumdesk contents OUTLINE DEST",
+    "vellumdesk contents [-q] OUTLINE DEST",
     "Compiles the contents outline OUTLINE (an indented text file) into the\n"
-    "file DEST + \"inhalt.bin\". DEST is joined in front of the name as it\n"
-    "stands, so give a folder with its trailing separator (\"out/\"); the\n"
-    "folder must exist.\n\n"
+    "file DEST + \"inhalt.bin\" and prints that path (-q: prints nothing). DEST\n"
+    "is a folder with its trailing separator (\"out/\"), or an existing folder\n"
+    "(\"out\"); anything else is joined in front of the name as it stands.\n\n"
     "Each line that is not empty becomes one entry: its level is 1 plus the\n"
     "number of leading spaces (one level deeper than the line before at most),\n"
     "a \"#\" after the spaces marks an entry of the second kind, and \"~N\" at the\n"

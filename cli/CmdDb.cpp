@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/Arguments.h"
 #include "cli/Command.h"
 #include "cli/DbConvert.h"
 #include "projectdb/Engine.h"
@@ -24,12 +25,12 @@ static bool ReadWholeFile(const std::string& strPath, std::string& strText) {
 }
 
 static int RunInit(const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(kDbCommand, "db init needs FILE");
+    if (args.empty()) return UsageError(kDbCommand, "init needs FILE");
     std::vector<std::string> sqlTexts;
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string strText;
         if (!ReadWholeFile(args[i], strText)) {
-            return Fail("db init: cannot read the SQL file '" + args[i] + "'");
+            return Fail("db init: cannot read the SQL file " + QuotePath(args[i]));
         }
         sqlTexts.push_back(std::move(strText));
     }
@@ -39,19 +40,31 @@ static int RunInit(const std::vector<std::string>& args) {
 }
 
 static int RunCheck(const std::vector<std::string>& args) {
-    if (args.size() != 1) return UsageError(kDbCommand, "db check needs exactly one FILE");
+    if (args.size() != 1) return UsageError(kDbCommand, "check needs exactly one FILE");
     const CCheckResult result = CheckProjectDatabase(args[0]);
     ShutdownEngine();
     for (const std::string& strLine : result.lines) std::printf("%s\n", strLine.c_str());
+    std::fflush(stdout);
     if (result.nProblems > 0) {
         return Fail("db check: " + std::to_string(result.nProblems) +
-                    (result.nProblems == 1 ? " problem" : " problems") + " in '" + args[0] + "'");
+                    (result.nProblems == 1 ? " problem" : " problems") + " in " +
+                    QuotePath(args[0]));
+    }
+    if (result.nWarnings > 0) {
+        std::printf("'%s' holds everything the library reads, with %d warning%s.\n",
+                    args[0].c_str(), result.nWarnings, result.nWarnings == 1 ? "" : "s");
+        return kExitSuccess;
     }
     std::printf("'%s' holds everything the library reads.\n", args[0].c_str());
     return kExitSuccess;
 }
 
-static int Run(const std::vector<std::string>& args) {
+static int Run(const std::vector<std::string>& allArgs) {
+    CArguments parsed;
+    std::string strProblem;
+    if (!ParseArguments(allArgs, {}, parsed, &strProblem))
+        return UsageError(kDbCommand, strProblem);
+    const std::vector<std::string>& args = parsed.operands;
     if (args.empty()) return UsageError(kDbCommand, "expected init, check or convert");
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "init") return RunInit(rest);
@@ -69,7 +82,9 @@ const CCommand kDbCommand = {
     "                    file on it (rows of a project). FILE must not exist.\n"
     "check FILE          reports each table, index and field the library would\n"
     "                    miss or could not read (every record is read); exit\n"
-    "                    status 1 when there is any.\n"
+    "                    status 1 when there is any. Warns about DestinationPath\n"
+    "                    and Directory values without a trailing separator,\n"
+    "                    which run into the names joined after them.\n"
     "convert SOURCE OUT  copies a project database into a new SQLite file.\n",
     Run,
 };

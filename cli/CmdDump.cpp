@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/Arguments.h"
 #include "cli/Command.h"
+#include "cli/Quoting.h"
 #include "common/Strings.h"
 #include "compilers/NavigationFiles.h"
 
@@ -24,61 +26,6 @@ constexpr std::size_t kMaxDumpSize = std::size_t{256} << 20;
 std::string Lower(std::string strText) {
     for (char& c : strText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return strText;
-}
-
-// Length of the well-formed UTF-8 sequence at p (2 to 4 bytes), or 0.
-std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t nLeft) {
-    std::size_t nLength = 0;
-    if (p[0] >= 0xC2 && p[0] <= 0xDF) {
-        nLength = 2;
-    } else if (p[0] >= 0xE0 && p[0] <= 0xEF) {
-        nLength = 3;
-    } else if (p[0] >= 0xF0 && p[0] <= 0xF4) {
-        nLength = 4;
-    } else {
-        return 0;
-    }
-    if (nLeft < nLength) return 0;
-    for (std::size_t i = 1; i < nLength; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-    }
-    // Overlong forms, surrogates and code points above U+10FFFF.
-    if ((p[0] == 0xE0 && p[1] < 0xA0) || (p[0] == 0xED && p[1] > 0x9F) ||
-        (p[0] == 0xF0 && p[1] < 0x90) || (p[0] == 0xF4 && p[1] > 0x8F)) {
-        return 0;
-    }
-    return nLength;
-}
-
-// The text in double quotes: quotes and backslashes escaped, control bytes
-// and bytes that are not UTF-8 written as \xNN, so each record stays on one
-// line whatever its bytes are.
-std::string Quoted(const std::string& strText) {
-    std::string strOut = "\"";
-    const auto* p = reinterpret_cast<const unsigned char*>(strText.data());
-    const std::size_t nSize = strText.size();
-    for (std::size_t i = 0; i < nSize;) {
-        const unsigned char c = p[i];
-        if (c == '"' || c == '\\') {
-            strOut += '\\';
-            strOut += static_cast<char>(c);
-            ++i;
-        } else if (c >= 0x20 && c < 0x7F) {
-            strOut += static_cast<char>(c);
-            ++i;
-        } else if (const std::size_t nSeq = c >= 0x80 ? Utf8SequenceLength(p + i, nSize - i) : 0;
-                   nSeq > 0) {
-            strOut.append(strText, i, nSeq);
-            i += nSeq;
-        } else {
-            char szHex[8];
-            std::snprintf(szHex, sizeof szHex, "\\x%02X", c);
-            strOut += szHex;
-            ++i;
-        }
-    }
-    strOut += '"';
-    return strOut;
 }
 
 bool ReadWholeFile(const std::string& strPath, std::vector<std::uint8_t>& bytes,
@@ -129,7 +76,7 @@ int DumpContents(const std::string& strPath, const std::vector<std::uint8_t>& by
                     record.bTerminated ? "" : " (no terminating zero byte)");
     }
     std::fflush(stdout);
-    return bWhole ? kExitSuccess : Fail(strPath + ": " + strProblem);
+    return bWhole ? kExitSuccess : Fail("dump: " + QuotePath(strPath) + ": " + strProblem);
 }
 
 int DumpCategories(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
@@ -142,30 +89,32 @@ int DumpCategories(const std::string& strPath, const std::vector<std::uint8_t>& 
                     unsigned{record.nSecond});
     }
     std::fflush(stdout);
-    return bWhole ? kExitSuccess : Fail(strPath + ": " + strProblem);
+    return bWhole ? kExitSuccess : Fail("dump: " + QuotePath(strPath) + ": " + strProblem);
 }
 
 int Run(const std::vector<std::string>& args) {
-    EFileKind kind = EFileKind::unknown;
-    std::vector<std::string> files;
-    for (const std::string& arg : args) {
-        if (arg == "--contents") {
-            kind = EFileKind::contents;
-        } else if (arg == "--categories") {
-            kind = EFileKind::categories;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError(kDumpCommand, "unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
+    CArguments parsed;
+    std::string strOptionProblem;
+    if (!ParseArguments(args, {{"--contents", false}, {"--categories", false}}, parsed,
+                        &strOptionProblem)) {
+        return UsageError(kDumpCommand, strOptionProblem);
     }
+    if (parsed.Has("--contents") && parsed.Has("--categories")) {
+        return UsageError(kDumpCommand, "give --contents or --categories, not both");
+    }
+    EFileKind kind = parsed.Has("--contents")     ? EFileKind::contents
+                     : parsed.Has("--categories") ? EFileKind::categories
+                                                  : EFileKind::unknown;
+    const std::vector<std::string>& files = parsed.operands;
     if (files.size() != 1) {
         return UsageError(kDumpCommand, files.empty() ? "FILE is needed" : "too many arguments");
     }
     const std::string& strPath = files[0];
     std::vector<std::uint8_t> bytes;
     std::string strCause;
-    if (!ReadWholeFile(strPath, bytes, &strCause)) return Fail(strPath + ": " + strCause);
+    if (!ReadWholeFile(strPath, bytes, &strCause)) {
+        return Fail("dump: " + QuotePath(strPath) + ": " + strCause);
+    }
 
     if (kind == EFileKind::unknown) kind = KindByName(strPath);
     if (kind == EFileKind::unknown) {
@@ -174,7 +123,7 @@ int Run(const std::vector<std::string>& args) {
         } else if (vd::bLooksLikeCategories(bytes.data(), bytes.size())) {
             kind = EFileKind::categories;
         } else {
-            return Fail(strPath +
+            return Fail("dump: " + QuotePath(strPath) +
                         ": holds neither contents nor category records (name the kind with "
                         "--contents or --categories)");
         }

@@ -2,7 +2,10 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/Arguments.h"
 #include "cli/Command.h"
+#include "cli/LinkReport.h"
+#include "cli/Quoting.h"
 #include "common/Exceptions.h"
 #include "common/File.h"
 #include "hypergraphics/AreaList.h"
@@ -25,48 +28,35 @@ static const char* PackingName(std::uint8_t nPacking) {
     }
 }
 
-static const char* TypeName(std::int32_t nType) {
-    switch (nType) {
-        case AREA_POPUP:
-            return "popup";
-        case AREA_JUMP:
-            return "jump";
-        case AREA_MACRO:
-            return "macro";
-        default:
-            return "unknown";
+static void PrintPicture(const CShgPictureHeader& header, bool bDecoded) {
+    std::printf("picture: %" PRIu32 " x %" PRIu32 " pixels, %u bit%s per pixel, ", header.nWidth,
+                header.nHeight, unsigned{header.nBitCount}, header.nBitCount == 1 ? "" : "s");
+    if (bDecoded) {
+        std::printf("%" PRIu32 " colours, ", header.nColourCount);
+    } else {
+        std::printf("%" PRIu32 " colours used, ", header.nColoursUsed);
+    }
+    std::printf("packing %u (%s)\n", unsigned{header.nPacking}, PackingName(header.nPacking));
+}
+
+static void PrintHotspots(const CAreaList& list) {
+    std::printf("hotspots: %zu\n", list.GetCount());
+    for (const CArea* pArea : list) {
+        std::printf("%s %s %" PRId32 ",%" PRId32 ",%" PRId32 ",%" PRId32 " name %s target %s\n",
+                    HotspotKindName(pArea->m_nType), pArea->m_bVisible ? "visible" : "invisible",
+                    pArea->m_rect.left, pArea->m_rect.top, pArea->m_rect.right,
+                    pArea->m_rect.bottom, Quoted(pArea->m_strName).c_str(),
+                    Quoted(pArea->m_strTarget).c_str());
     }
 }
 
-// The text in double quotes, with quotes, backslashes and control characters
-// escaped so that every hotspot stays on its line.
-static std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto nByte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (nByte < 0x20 || nByte == 0x7F) {
-            char szEscape[8];
-            std::snprintf(szEscape, sizeof szEscape, "\\x%02X", unsigned{nByte});
-            out += szEscape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-static int Run(const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        return UsageError(kShgInfoCommand, args.empty() ? "missing FILE" : "too many arguments");
-    }
-    const std::string& strPath = args[0];
+// Shows one file; answers whether it could be published.
+static bool ShowFile(const std::string& strPath) {
     CFile file;
     std::string strCause;
     if (!file.Open(strPath, CFile::modeReadShareDenyWrite, &strCause)) {
-        return Fail("shg-info: cannot open " + strPath + ": " + strCause);
+        Fail("shg-info: cannot open " + QuotePath(strPath) + ": " + strCause);
+        return false;
     }
     CAreaList list;
     CAreaListOwner owner(list);
@@ -74,32 +64,57 @@ static int Run(const std::vector<std::string>& args) {
     std::string strReason;
     try {
         CMemoryBlock block = ReadSHGFile(file, list, &strReason, &header);
-        if (!block) return Fail("shg-info: " + strPath + ": " + strReason);
+        if (block) {
+            PrintPicture(header, true);
+            PrintHotspots(list);
+            return true;
+        }
+        // A picture whose header was read but whose pixels cannot be
+        // published (24 bits per pixel, for one): its header and hotspots
+        // are still shown, then why it cannot be published.
+        if (header.nWidth == 0 && header.nHeight == 0 && header.nBitCount == 0) {
+            Fail("shg-info: " + QuotePath(strPath) + ": " + strReason);
+            return false;
+        }
+        PrintPicture(header, false);
+        owner.DeleteAll();
+        std::string strHotspotReason;
+        if (bReadSHGHotspots(file, header, list, &strHotspotReason)) {
+            PrintHotspots(list);
+        } else {
+            std::printf("hotspots: cannot be read: %s\n", strHotspotReason.c_str());
+        }
     } catch (const CException& e) {
-        return Fail("shg-info: " + std::string(e.what()));
+        Fail("shg-info: cannot read " + QuotePath(strPath) + ": " + e.what());
+        return false;
     }
+    std::fflush(stdout);
+    Fail("shg-info: " + QuotePath(strPath) + ": cannot be published: " + strReason);
+    return false;
+}
 
-    std::printf("picture: %" PRIu32 " x %" PRIu32 " pixels, %u bit%s per pixel, %" PRIu32
-                " colours, packing %u (%s)\n",
-                header.nWidth, header.nHeight, unsigned{header.nBitCount},
-                header.nBitCount == 1 ? "" : "s", header.nColourCount, unsigned{header.nPacking},
-                PackingName(header.nPacking));
-    std::printf("hotspots: %zu\n", list.GetCount());
-    for (const CArea* pArea : list) {
-        std::printf("%s %s %" PRId32 ",%" PRId32 ",%" PRId32 ",%" PRId32 " name %s target %s\n",
-                    TypeName(pArea->m_nType), pArea->m_bVisible ? "visible" : "invisible",
-                    pArea->m_rect.left, pArea->m_rect.top, pArea->m_rect.right,
-                    pArea->m_rect.bottom, Quoted(pArea->m_strName).c_str(),
-                    Quoted(pArea->m_strTarget).c_str());
+static int Run(const std::vector<std::string>& args) {
+    CArguments parsed;
+    std::string strProblem;
+    if (!ParseArguments(args, {}, parsed, &strProblem)) {
+        return UsageError(kShgInfoCommand, strProblem);
     }
-    return kExitSuccess;
+    if (parsed.operands.empty()) return UsageError(kShgInfoCommand, "FILE is needed");
+    bool bAllPublishable = true;
+    for (const std::string& strPath : parsed.operands) {
+        if (parsed.operands.size() > 1) std::printf("%s:\n", strPath.c_str());
+        if (!ShowFile(strPath)) bAllPublishable = false;
+        std::fflush(stdout);
+    }
+    return bAllPublishable ? kExitSuccess : kExitFailure;
 }
 
 const CCommand kShgInfoCommand = {
     "shg-info",
-    "show the picture and hotspots of an SHG file",
-    "vellumdesk shg-info FILE",
-    "Reads the hypergraphic FILE (an SHG or MRB file) and prints its picture:\n"
+    "show the picture and hotspots of SHG files",
+    "vellumdesk shg-info FILE...",
+    "Reads each hypergraphic FILE (an SHG or MRB file) and prints its picture\n"
+    "(after a line \"FILE:\" when there are several):\n"
     "\n"
     "  picture: WIDTH x HEIGHT pixels, BITS bits per pixel, N colours, packing P (NAME)\n"
     "  hotspots: COUNT\n"
@@ -111,8 +126,12 @@ const CCommand kShgInfoCommand = {
     "TYPE is popup, jump or macro; VISIBILITY is visible or invisible; the\n"
     "rectangle is in picture pixels, RIGHT and BOTTOM one past the hotspot.\n"
     "Quotes, backslashes and control characters in names and targets are\n"
-    "escaped. Pictures of 1, 4 and 8 bits per pixel can be read; any other file\n"
-    "fails with the reason.\n",
+    "escaped, as are bytes that are not UTF-8.\n"
+    "\n"
+    "Pictures of 1, 4 and 8 bits per pixel can be published. For a picture that\n"
+    "cannot (24 bits per pixel, for one) the header and the hotspots are shown\n"
+    "as far as they can be read, and an error line says why it cannot be\n"
+    "published. Exit status 1 when any FILE cannot be read or published.\n",
     Run,
 };
 

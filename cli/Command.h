@@ -1,4 +1,4 @@
-// One subcommand of the vellumdesk tool.
+// One subcommand of the vellumdesk tool, and the tool's one error format.
 #pragma once
 
 #include <string>
@@ -24,13 +24,24 @@ extern const CCommand kContentsCommand;
 extern const CCommand kCategoriesCommand;
 extern const CCommand kBmp2GifCommand;
 extern const CCommand kShgCommand;
+extern const CCommand kLinksCommand;
 extern const CCommand kShgInfoCommand;
 extern const CCommand kDumpCommand;
 extern const CCommand kDbCommand;
 
-// Prints "vellumdesk: <message>" on stderr and answers kExitFailure.
+// Error lines read "vellumdesk: COMMAND: what failed: why", paths in single
+// quotes. strMessage starts with the command's name ("shg: cannot open ...").
+// Prints the line on stderr and answers kExitFailure.
 int Fail(const std::string& strMessage);
-// Prints the usage line of a command and a hint on stderr; answers kExitUsage.
+// Prints "vellumdesk: COMMAND: warning: TEXT" on stderr.
+void Warn(const CCommand& command, const std::string& strText);
+// Prints "vellumdesk: COMMAND: PROBLEM" and "Try 'vellumdesk COMMAND --help'."
+// on stderr; answers kExitUsage.
 int UsageError(const CCommand& command, const std::string& strProblem);
+// The path in single quotes, as error lines show paths.
+std::string QuotePath(const std::string& strPath);
+// strReason as it names strPath: unchanged when it quotes the path already,
+// else with "'PATH': " in front.
+std::string ReasonNaming(const std::string& strPath, const std::string& strReason);
 
 }  // namespace vd::cli

@@ -328,7 +328,7 @@ void WriteDatabase(const std::string& strOut, const std::vector<CTablePlan>& pla
 }  // namespace
 
 int RunDbConvert(const std::vector<std::string>& args) {
-    if (args.size() != 2) return UsageError(kDbCommand, "db convert needs SOURCE and OUT");
+    if (args.size() != 2) return UsageError(kDbCommand, "convert needs SOURCE and OUT");
     const std::string& strSource = args[0];
     const std::string& strOut = args[1];
     std::error_code ec;
@@ -372,7 +372,7 @@ int RunDbConvert(const std::vector<std::string>& args) {
 #else
 
 int RunDbConvert(const std::vector<std::string>& args) {
-    if (args.size() != 2) return UsageError(kDbCommand, "db convert needs SOURCE and OUT");
+    if (args.size() != 2) return UsageError(kDbCommand, "convert needs SOURCE and OUT");
     return Fail(
         "db convert: this build cannot read Jet (.mdb) databases (it was built without "
         "libmdb)");

@@ -12,7 +12,7 @@ namespace vd::cli {
 
 static const CCommand* const kCommands[] = {
     &kContentsCommand, &kCategoriesCommand, &kBmp2GifCommand, &kShgCommand,
-    &kShgInfoCommand,  &kDumpCommand,       &kDbCommand,
+    &kLinksCommand,    &kShgInfoCommand,    &kDumpCommand,    &kDbCommand,
 };
 
 int Fail(const std::string& strMessage) {
@@ -20,17 +20,29 @@ int Fail(const std::string& strMessage) {
     return kExitFailure;
 }
 
+void Warn(const CCommand& command, const std::string& strText) {
+    std::fprintf(stderr, "vellumdesk: %s: warning: %s\n", command.pszName, strText.c_str());
+}
+
 int UsageError(const CCommand& command, const std::string& strProblem) {
-    std::fprintf(stderr, "vellumdesk %s: %s\nusage: %s\nTry 'vellumdesk %s --help'.\n",
-                 command.pszName, strProblem.c_str(), command.pszUsage, command.pszName);
+    std::fprintf(stderr, "vellumdesk: %s: %s\nTry 'vellumdesk %s --help'.\n", command.pszName,
+                 strProblem.c_str(), command.pszName);
     return kExitUsage;
+}
+
+std::string QuotePath(const std::string& strPath) { return "'" + strPath + "'"; }
+
+std::string ReasonNaming(const std::string& strPath, const std::string& strReason) {
+    const std::string strQuoted = QuotePath(strPath);
+    if (strReason.find(strQuoted) != std::string::npos) return strReason;
+    return strQuoted + ": " + strReason;
 }
 
 static void PrintToolHelp(std::FILE* out) {
     std::fprintf(out,
-                 "usage: vellumdesk COMMAND [ARGS...]\n"
-                 "       vellumdesk COMMAND --help\n"
-                 "       vellumdesk --help | --version\n\n"
+                 "Usage: vellumdesk COMMAND [OPTION]... [ARG]...\n"
+                 "  or:  vellumdesk help [COMMAND]\n"
+                 "  or:  vellumdesk --help | --version\n\n"
                  "Publishes help material: hypergraphics to GIF and image maps, bitmaps to\n"
                  "GIF, contents outlines and category lists to their navigation files.\n\n"
                  "Commands:\n");
@@ -38,11 +50,52 @@ static void PrintToolHelp(std::FILE* out) {
         std::fprintf(out, "  %-11s %s\n", pCommand->pszName, pCommand->pszSummary);
     }
     std::fprintf(out,
-                 "\nExit status: 0 on success, 1 when the work failed (the reason is printed\n"
-                 "on stderr), 2 on a usage error.\n");
+                 "\n"
+                 "'vellumdesk COMMAND --help' (or 'vellumdesk help COMMAND') describes a\n"
+                 "command. \"--\" ends a command's options; arguments after it are taken as\n"
+                 "they stand.\n\n"
+                 "Exit status: 0 on success, 1 when the work failed, 2 on a usage error.\n"
+                 "Error lines read \"vellumdesk: COMMAND: what failed: why\", with paths in\n"
+                 "single quotes.\n");
+}
+
+static void PrintCommandHelp(const CCommand& command) {
+    std::printf("Usage: %s\n%s.\n\n%s", command.pszUsage, command.pszSummary, command.pszHelp);
 }
 
 static bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+static const CCommand* FindCommand(const std::string& strName) {
+    for (const CCommand* pCommand : kCommands) {
+        if (strName == pCommand->pszName) return pCommand;
+    }
+    return nullptr;
+}
+
+static int UnknownCommand(const std::string& strName) {
+    std::fprintf(stderr, "vellumdesk: unknown command '%s'\nTry 'vellumdesk --help'.\n",
+                 strName.c_str());
+    return kExitUsage;
+}
+
+// Runs a command; any exception that escapes it is its failure.
+static int RunCommand(const CCommand& command, const std::vector<std::string>& args) {
+    // --help before the end of the options asks for the command's help.
+    for (const std::string& arg : args) {
+        if (arg == "--") break;
+        if (IsHelp(arg)) {
+            PrintCommandHelp(command);
+            return kExitSuccess;
+        }
+    }
+    try {
+        return command.pfnRun(args);
+    } catch (const std::bad_alloc&) {
+        return Fail(std::string(command.pszName) + ": out of memory");
+    } catch (const std::exception& error) {
+        return Fail(std::string(command.pszName) + ": " + error.what());
+    }
+}
 
 static int Main(int argc, char** argv) {
     if (argc < 2) {
@@ -58,20 +111,20 @@ static int Main(int argc, char** argv) {
         std::printf("vellumdesk %s\n", VELLUMDESK_VERSION);
         return kExitSuccess;
     }
-    for (const CCommand* pCommand : kCommands) {
-        if (first != pCommand->pszName) continue;
-        std::vector<std::string> args(argv + 2, argv + argc);
-        for (const std::string& arg : args) {
-            if (IsHelp(arg)) {
-                std::printf("usage: %s\n\n%s", pCommand->pszUsage, pCommand->pszHelp);
-                return kExitSuccess;
-            }
+    if (first == "help") {
+        if (argc == 2) {
+            PrintToolHelp(stdout);
+            return kExitSuccess;
         }
-        return pCommand->pfnRun(args);
+        const CCommand* pCommand = FindCommand(argv[2]);
+        if (pCommand == nullptr) return UnknownCommand(argv[2]);
+        if (argc > 3) return UsageError(*pCommand, "help takes one COMMAND");
+        PrintCommandHelp(*pCommand);
+        return kExitSuccess;
     }
-    std::fprintf(stderr, "vellumdesk: unknown command '%s'\nTry 'vellumdesk --help'.\n",
-                 first.c_str());
-    return kExitUsage;
+    const CCommand* pCommand = FindCommand(first);
+    if (pCommand == nullptr) return UnknownCommand(first);
+    return RunCommand(*pCommand, std::vector<std::string>(argv + 2, argv + argc));
 }
 
 }  // namespace vd::cli

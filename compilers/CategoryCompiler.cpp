@@ -41,14 +41,14 @@ int bCompileCategory(const std::string& strList, const std::string& strPrefix,
         std::size_t nRead = 0;
         const CTextLineReader::EResult result = reader.ReadLine(line.data(), line.size(), &nRead);
         if (result == CTextLineReader::resultError) {
-            SetReason(pstrReason, strList + ": read error: " + reader.GetErrorCause());
+            SetReason(pstrReason, "cannot read '" + strList + "': " + reader.GetErrorCause());
             return 0;
         }
         if (result == CTextLineReader::resultEnd) break;
         if (line[0] == '\n') continue;  // blank line: no record
 
         const auto Fail = [&](const std::string& strProblem) {
-            SetReason(pstrReason, strList + ": " +
+            SetReason(pstrReason, "'" + strList + "': " +
                                       LinePlace(reader.GetLineNumber(), reader.GetColumn()) + ": " +
                                       strProblem + " (expected name=text,number,number)");
             return 0;

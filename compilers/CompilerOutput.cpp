@@ -33,7 +33,7 @@ bool CBinaryOutput::Create(const std::string& strPath, std::string* pstrCause) {
 }
 
 void CBinaryOutput::SetWriteError(std::string* pstrReason) const {
-    SetReason(pstrReason, m_strPath + ": write error: " + SystemCause(errno, EIO));
+    SetReason(pstrReason, "cannot write '" + m_strPath + "': " + SystemCause(errno, EIO));
 }
 
 bool CBinaryOutput::Write(const void* pData, std::size_t nCount, std::string* pstrReason) {
@@ -101,16 +101,17 @@ bool bOpenCompilation(const std::string& strInput, const char* pszInputKind,
                       std::string* pstrReason) {
     std::string strCause;
     if (!reader.Open(strInput, &strCause)) {
-        SetReason(pstrReason, strInput + ": cannot open the " + pszInputKind + ": " + strCause);
+        SetReason(pstrReason, std::string("cannot open the ") + pszInputKind + " '" + strInput +
+                                  "': " + strCause);
         return false;
     }
     if (bSameFile(strInput, strOutput)) {
         SetReason(pstrReason,
-                  strOutput + ": is the " + pszInputKind + " itself and is left untouched");
+                  "'" + strOutput + "': is the " + pszInputKind + " itself and is left untouched");
         return false;
     }
     if (!output.Create(strOutput, &strCause)) {
-        SetReason(pstrReason, strOutput + ": cannot create: " + strCause);
+        SetReason(pstrReason, "cannot create '" + strOutput + "': " + strCause);
         return false;
     }
     return true;

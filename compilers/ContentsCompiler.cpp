@@ -49,14 +49,15 @@ int bCompileContents(const std::string& strOutline, const std::string& strPrefix
         std::size_t nRead = 0;
         const CTextLineReader::EResult result = reader.ReadLine(line.data(), line.size(), &nRead);
         if (result == CTextLineReader::resultError) {
-            SetReason(pstrReason, strOutline + ": read error: " + reader.GetErrorCause());
+            SetReason(pstrReason, "cannot read '" + strOutline + "': " + reader.GetErrorCause());
             return 0;
         }
         if (result == CTextLineReader::resultEnd) break;
         if (line[0] == '\n') continue;  // blank line: no record, level unchanged
 
         const auto Place = [&] {
-            return strOutline + ": " + LinePlace(reader.GetLineNumber(), reader.GetColumn()) + ": ";
+            return "'" + strOutline +
+                   "': " + LinePlace(reader.GetLineNumber(), reader.GetColumn()) + ": ";
         };
         std::size_t nPos = 0;
         while (nPos < nRead && line[nPos] == ' ') ++nPos;

@@ -32,7 +32,7 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     CFile source;
     std::string strCause;
     if (!source.Open(strSource, CFile::modeReadShareDenyWrite, &strCause)) {
-        SetReason(pstrReason, "cannot open " + strSource + ": " + strCause);
+        SetReason(pstrReason, "cannot open '" + strSource + "': " + strCause);
         return 0;
     }
 
@@ -45,15 +45,16 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     } catch (const std::exception& e) {
         // File errors, and memory errors (std::bad_alloc) alike.
         source.Abort();
-        SetReason(pstrReason, std::string("cannot read the bitmap: ") + e.what());
+        SetReason(pstrReason, "cannot read '" + strSource + "': " + e.what());
         return 0;
     }
     if (!HasBitmapExtension(strSource)) {
-        SetReason(pstrReason, strSource + ": the name does not end in .BMP, .bmp, .DIB or .dib");
+        SetReason(pstrReason,
+                  "'" + strSource + "': the name does not end in .BMP, .bmp, .DIB or .dib");
         return 0;
     }
     if (!bLoaded) {
-        SetReason(pstrReason, strSource + ": not a bitmap file");
+        SetReason(pstrReason, "'" + strSource + "': not a bitmap file");
         return 0;
     }
 
@@ -65,7 +66,7 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     CFile target;
     if (!output.Create(strTarget, &strCause) ||
         !target.Open(output.GetTempPath(), CFile::modeCreateReadWriteExclusive, &strCause)) {
-        SetReason(pstrReason, "cannot create " + strTarget + ": " + strCause);
+        SetReason(pstrReason, "cannot create '" + strTarget + "': " + strCause);
         return 0;
     }
 
@@ -78,15 +79,15 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
         // File and memory errors, reading the rows included; the temporary
         // goes with `output`.
         target.Abort();
-        SetReason(pstrReason, "cannot write " + strTarget + ": " + e.what());
+        SetReason(pstrReason, "cannot write '" + strTarget + "': " + e.what());
         return 0;
     }
     if (nResult != 1) {
-        SetReason(pstrReason, strSource + ": " + strRefusal);
+        SetReason(pstrReason, "'" + strSource + "': " + strRefusal);
         return 0;
     }
     if (!output.Commit(&strCause)) {
-        SetReason(pstrReason, "cannot replace " + strTarget + ": " + strCause);
+        SetReason(pstrReason, "cannot replace '" + strTarget + "': " + strCause);
         return 0;
     }
     return 1;

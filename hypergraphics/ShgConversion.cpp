@@ -19,6 +19,7 @@
 #include "projectdb/DestinationFolders.h"
 #include "projectdb/Engine.h"
 #include "projectdb/LinkResolution.h"
+#include "projectdb/LinkSink.h"
 #include "projectdb/Session.h"
 
 namespace vd {
@@ -40,7 +41,7 @@ std::string GifFileName(const std::string& strShgPath) {
 // Steps after the SHG file is read: positions the source, resolves the links
 // and writes both outputs. Engine errors pass to the caller.
 int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBlock& picture,
-                   CAreaList& list, std::string* pstrReason) {
+                   CAreaList& list, std::string* pstrReason, SShgConversionRequest* pRequest) {
     CEngineRecordset& sources = *g_pSources;
     CEngineRecordset& master = *g_pSourcesStamm;
     sources.SetIndex("IDX");
@@ -56,10 +57,11 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
                                   ")");
         return 0;
     }
-    if (!bResolveLinks(list)) {
+    if (!bResolveLinks(list, pRequest != nullptr ? pRequest->pLinks : nullptr)) {
         SetReason(pstrReason, "the hotspot links could not be resolved");
         return 0;
     }
+    if (pRequest != nullptr && !pRequest->bWriteOutputs) return 1;
 
     // The GIF and the map are written under temporary names and replace
     // their final names together, or neither does.
@@ -100,22 +102,32 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
                                   mapOutput.GetFinalPath() + "': " + strCause);
         return 0;
     }
+    if (pRequest != nullptr) {
+        pRequest->strGifPath = strGifPath;
+        pRequest->strMapPath = mapOutput.GetFinalPath();
+    }
     return 1;
 }
 
 }  // namespace
 
 int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strShg,
-                        std::int32_t nSourceKey, std::string* pstrReason) {
+                        std::int32_t nSourceKey, std::string* pstrReason,
+                        SShgConversionRequest* pRequest) {
+    // The engine's text is shown to the user, or given back in the reason.
+    std::string strEngineText;
+    std::string* const pstrEngineText =
+        pRequest != nullptr && pRequest->bDatabaseErrorInReason ? &strEngineText : nullptr;
     if (g_bDatabaseOpen == 0) {
         int bOpened = 0;
         try {
-            bOpened = bOpenProjectDatabase(strDatabase);
+            bOpened = bOpenProjectDatabase(strDatabase, pstrEngineText);
         } catch (const CEngineException& error) {
-            ReportDatabaseError(error);
+            ReportDatabaseError(error, pstrEngineText);
         }
         if (bOpened == 0) {
-            SetReason(pstrReason, "cannot open the project database '" + strDatabase + "'");
+            SetReason(pstrReason, "cannot open the project database '" + strDatabase + "'" +
+                                      (strEngineText.empty() ? "" : ": " + strEngineText));
             return 0;
         }
         g_bDatabaseOpen = 1;
@@ -160,11 +172,11 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         // The source's records, its links and its folders come from one state
         // of the database.
         CReadingScope reading(g_pDatabase.get());
-        return PublishPicture(strShg, nSourceKey, picture, list, pstrReason);
+        return PublishPicture(strShg, nSourceKey, picture, list, pstrReason, pRequest);
     } catch (const CEngineException& error) {
         // A missing field or index: the operation fails and the user learns
         // why, as when the session cannot be opened.
-        ReportDatabaseError(error);
+        ReportDatabaseError(error, pstrEngineText);
         SetReason(pstrReason, "project database error: " + error.GetDescription());
         return 0;
     } catch (const std::bad_alloc&) {

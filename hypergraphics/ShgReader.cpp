@@ -432,4 +432,17 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
     return block;
 }
 
+bool bReadSHGHotspots(CFile& file, const CShgPictureHeader& header, CAreaList& list,
+                      std::string* pstrReason) {
+    if (header.nHotspotSize == 0) return true;
+    // The hotspot offset counts from the picture's start; both come from the
+    // file, so the sum is checked against its length.
+    const std::uint64_t nStart = std::uint64_t{header.nPictureOffset} + header.nHotspotOffset;
+    if (nStart >= file.GetLength()) {
+        return Refuse(pstrReason, "the hotspot section lies outside the file");
+    }
+    file.Seek(static_cast<std::int64_t>(nStart) - static_cast<std::int64_t>(file.GetPosition()));
+    return ReadHotspots(file, list, pstrReason);
+}
+
 }  // namespace vd

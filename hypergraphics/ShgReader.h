@@ -46,4 +46,12 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list);
 CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
                          CShgPictureHeader* pHeader = nullptr);
 
+// Reads only the hotspots of the first picture, for a picture whose header
+// ReadSHGFile read (into header) but whose pixels it refused, such as one of
+// 24 bits per pixel. Appends one new CArea per hotspot to list (owned by the
+// caller, as above). Answers false, with *pstrReason when given, when the
+// hotspots cannot be read; true when they were read or there are none.
+bool bReadSHGHotspots(CFile& file, const CShgPictureHeader& header, CAreaList& list,
+                      std::string* pstrReason = nullptr);
+
 }  // namespace vd

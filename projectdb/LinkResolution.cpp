@@ -5,6 +5,7 @@
 #include "frame/LibraryState.h"
 #include "hypergraphics/AreaList.h"
 #include "projectdb/Engine.h"
+#include "projectdb/LinkSink.h"
 
 namespace vd {
 namespace {
@@ -37,18 +38,10 @@ std::int32_t DescendToFirstLeaf(CEngineRecordset& headings, std::int32_t nGroup)
     }
 }
 
-}  // namespace
-
-bool bResolveLinks(CAreaList& list) {
-    // All lookups of one picture read one state of the database.
-    CReadingScope reading(g_pDatabase.get());
-    const std::int32_t nMainGroup = g_pSources->GetLong("MainDocHeadLinesIdx");
-    const std::int32_t nProfileKey = g_pSources->GetLong("CompileStammIdx");
-    for (CArea* pArea : list) ResolveAreaLink(*pArea, nMainGroup, nProfileKey);
-    return true;
-}
-
-void ResolveAreaLink(CArea& area, std::int32_t nMainGroup, std::int32_t nProfileKey) {
+// Sets one area's target (see ResolveAreaLink) and fills the lookup part of
+// outcome: whether a heading was sought, where, and whether it was found.
+void ResolveOneArea(CArea& area, std::int32_t nMainGroup, std::int32_t nProfileKey,
+                    SLinkResolution& outcome) {
     CEngineRecordset& profiles = *g_pCompileStamm;
     std::string strExtension;
     std::string strStartPage;
@@ -65,8 +58,12 @@ void ResolveAreaLink(CArea& area, std::int32_t nMainGroup, std::int32_t nProfile
     // The hotspot's name carries a one-character prefix before the heading name.
     const std::string strName =
         area.m_strName.size() > 1 ? area.m_strName.substr(1) : std::string();
+    outcome.bLookedUp = true;
+    outcome.nGroup = nGroup;
+    outcome.strSought = strName;
 
-    if (!bFindHeading(nGroup, strName)) {
+    outcome.bFound = bFindHeading(nGroup, strName);
+    if (!outcome.bFound) {
         area.m_strTarget = "00000.";
         area.m_strTarget += strExtension;
         return;
@@ -83,6 +80,29 @@ void ResolveAreaLink(CArea& area, std::int32_t nMainGroup, std::int32_t nProfile
     } else {
         area.m_strTarget = PageName("t", nLeaf, strExtension);
     }
+}
+
+}  // namespace
+
+bool bResolveLinks(CAreaList& list, CLinkSink* pSink) {
+    // All lookups of one picture read one state of the database.
+    CReadingScope reading(g_pDatabase.get());
+    const std::int32_t nMainGroup = g_pSources->GetLong("MainDocHeadLinesIdx");
+    const std::int32_t nProfileKey = g_pSources->GetLong("CompileStammIdx");
+    std::size_t nHotspot = 0;
+    for (CArea* pArea : list) {
+        SLinkResolution outcome;
+        outcome.nHotspot = ++nHotspot;
+        outcome.pArea = pArea;
+        ResolveOneArea(*pArea, nMainGroup, nProfileKey, outcome);
+        if (pSink != nullptr) pSink->LinkResolved(outcome);
+    }
+    return true;
+}
+
+void ResolveAreaLink(CArea& area, std::int32_t nMainGroup, std::int32_t nProfileKey) {
+    SLinkResolution outcome;
+    ResolveOneArea(area, nMainGroup, nProfileKey, outcome);
 }
 
 bool bFindHeading(std::int32_t nGroup, const std::string& strName) {

@@ -9,12 +9,13 @@ namespace vd {
 
 class CArea;
 class CAreaList;
+class CLinkSink;
 
 // Resolves the target of every area of list, in list order, for the current
 // Sources record (its main heading group and compile profile). Always
 // answers true. Moves the HeadLines and CompileStamm cursors only; engine
-// errors pass to the caller.
-bool bResolveLinks(CAreaList& list);
+// errors pass to the caller. pSink, when given, hears each area's outcome.
+bool bResolveLinks(CAreaList& list, CLinkSink* pSink = nullptr);
 
 // Sets area.m_strTarget: "p%05d.<ext>" for a pop-up (heading looked up in
 // group nMainGroup + 1), "t%05d.<ext>" for a jump to the first leaf under the

@@ -2,12 +2,15 @@
 
 #include <initializer_list>
 
+#include "common/Strings.h"
 #include "projectdb/Engine.h"
 
 namespace vd {
 namespace {
 
-enum class EKind { integer, text };
+// folder: a text joined in front of further names, which must end in a
+// separator.
+enum class EKind { integer, text, folder };
 
 struct CFieldUse {
     const char* pszName;
@@ -40,13 +43,13 @@ std::vector<CTableUse> TablesRead() {
           {"DirectoryListIdx", K::integer}}},
         {"SourcesStamm",
          {{"IDX", {0}}},
-         {{"DestinationPath", K::text}, {"Destination", K::integer}}},
+         {{"DestinationPath", K::folder}, {"Destination", K::integer}}},
         {"DirectoryList",
          {{"IDXDESTINATIONIDX", {0, 0}}},
          {{"Idx", K::integer},
           {"DestinationIdx", K::integer},
           {"FileMask", K::text},
-          {"Directory", K::text}}},
+          {"Directory", K::folder}}},
         {"CompileStamm", {{"IDX", {0}}}, {{"Extension", K::text}, {"StartPage", K::text}}},
     };
 }
@@ -60,6 +63,31 @@ class CChecker {
         ++result.nProblems;
     }
     void Note(const std::string& strText) { result.lines.push_back("ok: " + strText); }
+    void Warning(const std::string& strText) {
+        result.lines.push_back("warning: " + strText);
+        ++result.nWarnings;
+    }
+
+    // A folder value is joined to the names after it as it stands.
+    void CheckFolder(const std::string& strTable, long nRecord, const char* pszField,
+                     const std::string& strValue) {
+        if (strValue.empty() || IsPathSeparator(strValue.back()) || strValue.back() == '\\') {
+            return;
+        }
+        const std::string strWhere = "table " + strTable + ", record " + std::to_string(nRecord) +
+                                     ": " + pszField + " '" + strValue + "'";
+        if (std::string(pszField) == "Directory") {
+            Warning(strWhere +
+                    " does not end in a separator; this library adds one, a plain join "
+                    "gives '" +
+                    strValue + "NAME'");
+        } else {
+            Warning(strWhere +
+                    " does not end in a separator, so it is joined to what follows "
+                    "without one: '" +
+                    strValue + "NAME'");
+        }
+    }
 
     void CheckTable(CEngineDatabase& db, const CTableUse& use) {
         const std::string strTable = use.pszName;
@@ -81,6 +109,9 @@ class CChecker {
                     try {
                         if (use.fields[i].kind == EKind::integer) {
                             (void)pTable->GetLong(use.fields[i].pszName);
+                        } else if (use.fields[i].kind == EKind::folder) {
+                            CheckFolder(strTable, nRecords, use.fields[i].pszName,
+                                        pTable->GetText(use.fields[i].pszName));
                         } else {
                             (void)pTable->GetText(use.fields[i].pszName);
                         }

@@ -9,14 +9,18 @@
 namespace vd {
 
 struct CCheckResult {
-    std::vector<std::string>
-        lines;  // one finding a line, problems first marked "missing:" / "wrong:"
+    // One finding a line, marked "problem: ", "warning: " or "ok: ".
+    std::vector<std::string> lines;
     int nProblems = 0;
+    // Values the library reads but that give surprising paths: folders that
+    // do not end in a separator and so run into the file names after them.
+    int nWarnings = 0;
 };
 
 // Opens the database read-only and reports each table, index and field the
 // library would miss or could not read. Every record is read, so a NULL or
-// a value of the wrong kind in any record is found too.
+// a value of the wrong kind in any record is found too. A DestinationPath or
+// Directory value without a trailing separator is a warning.
 CCheckResult CheckProjectDatabase(const std::string& strPath);
 
 }  // namespace vd

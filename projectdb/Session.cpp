@@ -42,19 +42,19 @@ void ReleaseFailedOpening() noexcept {
 
 }  // namespace
 
-int bOpenProjectDatabase(std::string strPath) {
+int bOpenProjectDatabase(std::string strPath, std::string* pstrError) {
     // Objects of an earlier failed opening are released, not overwritten.
     ReleaseFailedOpening();
     g_pDatabase = CreateEngineDatabase();
     try {
         g_pDatabase->Open(strPath);
     } catch (const CEngineException& error) {
-        ReportDatabaseError(error);
+        ReportDatabaseError(error, pstrError);
         ReleaseFailedOpening();
         return 0;
     }
     try {
-        if (bOpenProjectTables() == 0) {
+        if (bOpenProjectTables(pstrError) == 0) {
             ReleaseFailedOpening();
             return 0;
         }
@@ -65,7 +65,7 @@ int bOpenProjectDatabase(std::string strPath) {
     return 1;
 }
 
-int bOpenProjectTables() {
+int bOpenProjectTables(std::string* pstrError) {
     g_pHeadLines = g_pDatabase->CreateRecordset();
     g_pSources = g_pDatabase->CreateRecordset();
     g_pSourcesStamm = g_pDatabase->CreateRecordset();
@@ -78,20 +78,24 @@ int bOpenProjectTables() {
         g_pDirectoryList->Open("DirectoryList");
         g_pCompileStamm->Open("CompileStamm");
     } catch (const CEngineException& error) {
-        ReportDatabaseError(error);
+        ReportDatabaseError(error, pstrError);
         return 0;
     }
     return 1;
 }
 
-void ReportDatabaseError(const CEngineException& error) {
+void ReportDatabaseError(const CEngineException& error, std::string* pstrError) {
     // One line: line breaks inside the engine's text become blanks.
     std::string strText = error.GetDescription();
     for (char& c : strText) {
         if (c == '\r' || c == '\n') c = ' ';
     }
     if (strText.empty()) strText = "The project database reported an error without a description.";
-    ShowErrorMessage(strText);
+    if (pstrError != nullptr) {
+        *pstrError = std::move(strText);
+    } else {
+        ShowErrorMessage(strText);
+    }
 }
 
 void CloseProjectDatabase() noexcept {

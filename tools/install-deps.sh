@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need (idempotent).
+# Installs the Debian packages that building and testing need (idempotent):
+# help2man makes the manual page; chromium, nodejs and npm run the browser
+# test of the published sample (tools/browser/run-browser-test.sh).
 set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
@@ -8,8 +10,12 @@ PACKAGES=(
     libgif-dev python3 python3-pil imagemagick
     clang libclang-rt-14-dev
     mdbtools-dev mdbtools
-    valgrind
+    valgrind help2man chromium
 )
+# Node.js and npm for the browser test; a Node.js that brings its own npm
+# (from another source) is kept as it is.
+command -v node >/dev/null 2>&1 || PACKAGES+=(nodejs)
+command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -9,7 +9,7 @@ INSERT INTO Sources (Idx, SourcesStammIdx, MainDocHeadLinesIdx, CompileStammIdx,
 INSERT INTO Sources (Idx, SourcesStammIdx, MainDocHeadLinesIdx, CompileStammIdx, DirectoryListIdx) VALUES (3, 1, 10, 1, 1);
 INSERT INTO SourcesStamm (Idx, DestinationPath, Destination) VALUES (1, '@OUT@', 1);
 -- Pictures into images/, image maps into maps/, pages stay in the root.
-INSERT INTO DirectoryList (Idx, DestinationIdx, FileMask, Directory) VALUES (1, 1, '*.gif', '/images');
+INSERT INTO DirectoryList (Idx, DestinationIdx, FileMask, Directory) VALUES (1, 1, '*.gif', '/images/');
 INSERT INTO DirectoryList (Idx, DestinationIdx, FileMask, Directory) VALUES (1, 1, '*.map', 'maps/');
 INSERT INTO CompileStamm (Idx, Extension, StartPage) VALUES (1, 'html', 'index.html');
 -- The main document: the contents outline, one heading a page.

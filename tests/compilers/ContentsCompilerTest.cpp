@@ -230,7 +230,7 @@ TEST_F(ContentsCompilerTest, WriteErrorIsAFailure) {
         std::string strReason;
         const int nResult =
             vd::bCompileContents(m_dir.File("outline.txt"), m_dir.Prefix(), &strReason);
-        return nResult == 0 && strReason.find("write error") != std::string::npos ? 0 : 1;
+        return nResult == 0 && strReason.find("cannot write '") != std::string::npos ? 0 : 1;
     });
     EXPECT_EQ(nChild, 0);
     EXPECT_EQ(FolderContents(m_dir.Path()), std::vector<std::string>{"outline.txt"});
@@ -274,7 +274,7 @@ TEST_F(ContentsCompilerTest, ReasonNamesTheFileAndLine) {
     WriteText(m_dir.File("outline.txt"), "a\n b\n\n   c\n");
     std::string strReason;
     EXPECT_EQ(vd::bCompileContents(m_dir.File("outline.txt"), m_dir.Prefix(), &strReason), 0);
-    EXPECT_NE(strReason.find("outline.txt: line 4:"), std::string::npos) << strReason;
+    EXPECT_NE(strReason.find("outline.txt': line 4:"), std::string::npos) << strReason;
     EXPECT_NE(strReason.find("level 4 follows level 2"), std::string::npos) << strReason;
 }
 

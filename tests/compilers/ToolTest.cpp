@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -79,27 +80,32 @@ TEST_F(ToolTest, CompilesAndDumpsTheSample) {
 TEST_F(ToolTest, FailuresGiveOneLineReasonAndExitOne) {
     SRun run = Tool("contents " + Q(m_dir.File("absent.txt")) + " " + Q(m_dir.Prefix()));
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_EQ(run.strErr.rfind("vellumdesk: " + m_dir.File("absent.txt") + ": cannot open", 0), 0U)
+    EXPECT_EQ(run.strErr.rfind("vellumdesk: contents: cannot open the outline '" +
+                                   m_dir.File("absent.txt") + "': ",
+                               0),
+              0U)
         << run.strErr;
     EXPECT_EQ(std::count(run.strErr.begin(), run.strErr.end(), '\n'), 1);
 
     WriteText(m_dir.File("outline.txt"), "a\n  b\n");
     run = Tool("contents " + Q(m_dir.File("outline.txt")) + " " + Q(m_dir.Prefix()));
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_NE(run.strErr.find("outline.txt: line 2: level 3 follows level 1"), std::string::npos)
+    EXPECT_NE(run.strErr.find("outline.txt': line 2: level 3 follows level 1"), std::string::npos)
         << run.strErr;
 
     WriteText(m_dir.File("list.txt"), "a=b,1,2\nbroken\n");
     run = Tool("categories " + Q(m_dir.File("list.txt")) + " " + Q(m_dir.Prefix() + "none/"));
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_NE(run.strErr.find("none/kategorien.bin: cannot create"), std::string::npos);
+    EXPECT_NE(run.strErr.find("cannot create '" + m_dir.Prefix() + "none/kategorien.bin': "),
+              std::string::npos);
     run = Tool("categories " + Q(m_dir.File("list.txt")) + " " + Q(m_dir.Prefix()));
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_NE(run.strErr.find("list.txt: line 2: no \"=\""), std::string::npos) << run.strErr;
+    EXPECT_NE(run.strErr.find("list.txt': line 2: no \"=\""), std::string::npos) << run.strErr;
 
     run = Tool("dump " + Q(m_dir.File("absent.bin")));
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_NE(run.strErr.find("absent.bin: cannot open"), std::string::npos);
+    EXPECT_NE(run.strErr.find("vellumdesk: dump: '" + m_dir.File("absent.bin") + "': cannot open"),
+              std::string::npos);
 }
 
 TEST_F(ToolTest, UsageErrorsExitTwoAndHelpExitsZero) {
@@ -107,12 +113,16 @@ TEST_F(ToolTest, UsageErrorsExitTwoAndHelpExitsZero) {
                                 "dump", "dump a b", "dump --bogus x"}) {
         const SRun run = Tool(pszArgs);
         EXPECT_EQ(run.nExit, 2) << pszArgs;
-        EXPECT_NE(run.strErr.find("usage: vellumdesk"), std::string::npos) << pszArgs;
+        const std::string strCommand(pszArgs, std::strcspn(pszArgs, " "));
+        EXPECT_EQ(run.strErr.rfind("vellumdesk: " + strCommand + ": ", 0), 0U) << pszArgs;
+        EXPECT_NE(run.strErr.find("\nTry 'vellumdesk " + strCommand + " --help'.\n"),
+                  std::string::npos)
+            << run.strErr;
     }
     for (const char* pszCommand : {"contents", "categories", "dump"}) {
         const SRun run = Tool(std::string(pszCommand) + " --help");
         EXPECT_EQ(run.nExit, 0) << pszCommand;
-        EXPECT_EQ(run.strOut.rfind(std::string("usage: vellumdesk ") + pszCommand, 0), 0U);
+        EXPECT_EQ(run.strOut.rfind(std::string("Usage: vellumdesk ") + pszCommand, 0), 0U);
     }
 }
 

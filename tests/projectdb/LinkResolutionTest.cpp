@@ -7,6 +7,7 @@
 #include "hypergraphics/AreaList.h"
 #include "projectdb/Engine.h"
 #include "projectdb/LinkResolution.h"
+#include "projectdb/LinkSink.h"
 #include "projectdb/ProjectSchema.h"
 #include "tests/projectdb/ProjectDbTestSupport.h"
 
@@ -20,6 +21,17 @@ struct CHotspot {
     std::int32_t nType;
     std::string strName;
     std::string strTarget = "as read";
+};
+
+// Keeps what the sink hears: "N looked-up/found group 'sought' target".
+class CRecordingSink : public CLinkSink {
+  public:
+    void LinkResolved(const SLinkResolution& link) override {
+        heard.push_back(std::to_string(link.nHotspot) + (link.bLookedUp ? " sought" : " macro") +
+                        (link.bFound ? "/found " : "/none ") + std::to_string(link.nGroup) + " '" +
+                        link.strSought + "' " + link.pArea->m_strTarget);
+    }
+    std::vector<std::string> heard;
 };
 
 class LinkResolution : public CSessionTest {
@@ -41,7 +53,8 @@ class LinkResolution : public CSessionTest {
         ASSERT_TRUE(g_pSourcesStamm->Seek({g_pSources->GetLong("SourcesStammIdx")}));
     }
     // Resolves the hotspots as one area list and answers their targets.
-    static std::vector<std::string> Resolve(const std::vector<CHotspot>& hotspots) {
+    static std::vector<std::string> Resolve(const std::vector<CHotspot>& hotspots,
+                                            CLinkSink* pSink = nullptr) {
         CAreaList list;
         CAreaListOwner owner(list);
         for (const CHotspot& hotspot : hotspots) {
@@ -51,7 +64,7 @@ class LinkResolution : public CSessionTest {
             pArea->m_strName = hotspot.strName;
             pArea->m_strTarget = hotspot.strTarget;
         }
-        EXPECT_TRUE(bResolveLinks(list));
+        EXPECT_TRUE(bResolveLinks(list, pSink));
         std::vector<std::string> targets;
         for (const CArea* pArea : list) targets.push_back(pArea->m_strTarget);
         return targets;
@@ -125,16 +138,25 @@ TEST_F(LinkResolution, MacrosShortNamesAndListOrder) {
     PositionSource(1);
     const auto sourcesBefore = g_pSources->GetBookmark();
     const auto masterBefore = g_pSourcesStamm->GetBookmark();
-    const std::vector<std::string> targets = Resolve({
-        {AREA_MACRO, "!Welcome", "ExecFile(notepad.exe)"},
-        {AREA_JUMP, "W"},  // one character: the name sought is empty
-        {AREA_POPUP, ""},
-        {AREA_JUMP, "#Menus"},
-        {AREA_MACRO, "", ""},
-        {AREA_POPUP, "xTopic"},
-    });
+    CRecordingSink sink;
+    const std::vector<std::string> targets = Resolve(
+        {
+            {AREA_MACRO, "!Welcome", "ExecFile(notepad.exe)"},
+            {AREA_JUMP, "W"},  // one character: the name sought is empty
+            {AREA_POPUP, ""},
+            {AREA_JUMP, "#Menus"},
+            {AREA_MACRO, "", ""},
+            {AREA_POPUP, "xTopic"},
+        },
+        &sink);
     EXPECT_EQ(targets, (std::vector<std::string>{"ExecFile(notepad.exe)", "00000.htm", "00000.htm",
                                                  "t00010.htm", "", "p00204.htm"}));
+    // The sink hears every area once, in list order, after its target is set.
+    EXPECT_EQ(sink.heard,
+              (std::vector<std::string>{
+                  "1 macro/none 0 '' ExecFile(notepad.exe)", "2 sought/none 10 '' 00000.htm",
+                  "3 sought/none 11 '' 00000.htm", "4 sought/found 10 'Menus' t00010.htm",
+                  "5 macro/none 0 '' ", "6 sought/found 11 'Topic' p00204.htm"}));
     // Resolution never moves the source's cursors.
     EXPECT_EQ(g_pSources->GetBookmark(), sourcesBefore);
     EXPECT_EQ(g_pSourcesStamm->GetBookmark(), masterBefore);

@@ -93,6 +93,39 @@ TEST_F(ShgInfoToolTest, PrintsThePictureAndOneLinePerHotspot) {
     EXPECT_EQ(run.strErr, "");
 }
 
+TEST_F(ShgInfoToolTest, ShowsA24BitPictureWithItsHotspotsAndWhyItCannotBePublished) {
+    CShgDescription deep;
+    deep.nBitCount = 24;
+    deep.nWidth = 4;
+    deep.nHeight = 2;
+    deep.pixels.assign(RowBytes(4, 24) * 2, 0x7F);
+    deep.hotspots = {{0xE3, 1, 0, 2, 2, "!Deep", "t"}};
+    WriteBytes(m_dir.File("deep.shg"), BuildShg(deep));
+    CShgDescription flat;
+    flat.nWidth = 2;
+    flat.nHeight = 1;
+    flat.colourTable.assign(256 * 4, 0);
+    flat.pixels.assign(4, 0);
+    WriteBytes(m_dir.File("flat.shg"), BuildShg(flat));
+
+    const CToolRun run =
+        ShgInfo(Quote(m_dir.File("deep.shg")) + " -- " + Quote(m_dir.File("flat.shg")));
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_EQ(run.strOut,
+              m_dir.File("deep.shg") +
+                  ":\n"
+                  "picture: 4 x 2 pixels, 24 bits per pixel, 0 colours used, packing 0 (stored)\n"
+                  "hotspots: 1\n"
+                  "jump visible 1,0,3,2 name \"!Deep\" target \"t\"\n" +
+                  m_dir.File("flat.shg") +
+                  ":\n"
+                  "picture: 2 x 1 pixels, 8 bits per pixel, 256 colours, packing 0 (stored)\n"
+                  "hotspots: 0\n");
+    EXPECT_EQ(run.strErr, "vellumdesk: shg-info: '" + m_dir.File("deep.shg") +
+                              "': cannot be published: 24 bits per pixel are not supported (only "
+                              "1, 4 or 8)\n");
+}
+
 TEST_F(ShgInfoToolTest, ReportsWhyAFileCannotBeReadAndMisuse) {
     const std::string strPath = m_dir.File("bad.shg");
     WriteText(strPath, "lq not a picture");
@@ -107,7 +140,7 @@ TEST_F(ShgInfoToolTest, ReportsWhyAFileCannotBeReadAndMisuse) {
     EXPECT_NE(run.strErr.find("cannot open"), std::string::npos) << run.strErr;
 
     EXPECT_EQ(ShgInfo("").nExit, 2);
-    EXPECT_EQ(ShgInfo("a b").nExit, 2);
+    EXPECT_EQ(ShgInfo("--bogus a").nExit, 2);
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+#include "cli/PictureList.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+#include "cli/Arguments.h"
+#include "cli/Command.h"
+
+namespace vd::cli {
+
+bool ParseSourceKey(const std::string& strText, std::int32_t& nKey) {
+    long long nValue = 0;
+    if (!ParseNumber(strText, std::numeric_limits<std::int32_t>::min(),
+                     std::numeric_limits<std::int32_t>::max(), nValue)) {
+        return false;
+    }
+    nKey = static_cast<std::int32_t>(nValue);
+    return true;
+}
+
+bool ReadPictureList(const std::string& strPath, std::vector<SPicture>& pictures,
+                     std::string* pstrProblem) {
+    std::ifstream in(strPath, std::ios::binary);
+    if (!in) {
+        *pstrProblem = "cannot open the list " + QuotePath(strPath) + ": " +
+                       std::strerror(errno != 0 ? errno : ENOENT);
+        return false;
+    }
+    constexpr const char* kBlanks = " \t\r\f\v";
+    std::string strLine;
+    for (std::size_t nLine = 1; std::getline(in, strLine); ++nLine) {
+        const std::size_t nStart = strLine.find_first_not_of(kBlanks);
+        if (nStart == std::string::npos || strLine[nStart] == '#') continue;
+        const std::size_t nKeyEnd = strLine.find_first_of(kBlanks, nStart);
+        const std::string strKey = strLine.substr(nStart, nKeyEnd - nStart);
+        const std::size_t nPath =
+            nKeyEnd == std::string::npos ? nKeyEnd : strLine.find_first_not_of(kBlanks, nKeyEnd);
+        const std::string strWhere = QuotePath(strPath) + ": line " + std::to_string(nLine) + ": ";
+        SPicture picture;
+        if (!ParseSourceKey(strKey, picture.nKey)) {
+            *pstrProblem = strWhere + "KEY must be a whole number (32 bits), not '" + strKey + "'";
+            return false;
+        }
+        if (nPath == std::string::npos) {
+            *pstrProblem = strWhere + "the SHG file is missing after the key";
+            return false;
+        }
+        picture.strShg = strLine.substr(nPath, strLine.find_last_not_of(kBlanks) + 1 - nPath);
+        pictures.push_back(std::move(picture));
+    }
+    if (in.bad()) {
+        *pstrProblem = "cannot read the list " + QuotePath(strPath);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vd::cli

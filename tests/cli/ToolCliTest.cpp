@@ -1,0 +1,330 @@
+// The vellumdesk tool run as a user runs it: its error format, options and
+// help, destinations, several files per run, and a whole publication with a
+// picture list and an unresolved link.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/TestSupport.h"
+
+namespace vd::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SRun {
+    int nExit = -1;
+    std::string strOut;
+    std::string strErr;
+};
+
+std::string Slurp(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string ShellQuote(const std::string& strText) {
+    std::string strQuoted = "'";
+    for (const char c : strText) {
+        if (c == '\'') {
+            strQuoted += "'\\''";
+        } else {
+            strQuoted += c;
+        }
+    }
+    return strQuoted + "'";
+}
+
+std::size_t Lines(const std::string& strText) {
+    return static_cast<std::size_t>(std::count(strText.begin(), strText.end(), '\n'));
+}
+
+const std::string kSample = std::string(VD_SOURCE_DIR) + "/examples/sample/";
+
+class ToolCliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::exists(std::string(VD_BINARY_DIR) + "/vellumdesk")) {
+            GTEST_SKIP() << "the vellumdesk tool was not built";
+        }
+    }
+
+    // Runs the tool with each argument quoted for the shell, in m_dir.
+    SRun Tool(const std::vector<std::string>& args) {
+        std::string strCommand = "cd " + ShellQuote(m_dir.Path().string()) + " && " +
+                                 ShellQuote(std::string(VD_BINARY_DIR) + "/vellumdesk");
+        for (const std::string& arg : args) {
+            strCommand += ' ';
+            strCommand += ShellQuote(arg);
+        }
+        strCommand +=
+            " >" + ShellQuote(m_dir.File(".out")) + " 2>" + ShellQuote(m_dir.File(".err"));
+        const int nStatus = std::system(strCommand.c_str());
+        SRun run;
+        run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+        run.strOut = Slurp(m_dir.File(".out"));
+        run.strErr = Slurp(m_dir.File(".err"));
+        return run;
+    }
+
+    // The sample's project database with its outputs under m_dir/pub/, and
+    // the SQL files in extra run after it.
+    std::string SampleDatabase(const std::string& strName,
+                               const std::vector<std::string>& extraSql) {
+        std::string strSql = Slurp(kSample + "project.sql");
+        const std::string strOut = m_dir.Prefix() + "pub/";
+        fs::create_directories(strOut);
+        for (std::size_t n; (n = strSql.find("@OUT@")) != std::string::npos;) {
+            strSql.replace(n, 5, strOut);
+        }
+        WriteText(m_dir.File("project.sql"), strSql);
+        std::vector<std::string> args = {"db", "init", m_dir.File(strName),
+                                         m_dir.File("project.sql")};
+        for (std::size_t i = 0; i < extraSql.size(); ++i) {
+            const std::string strFile = m_dir.File("extra" + std::to_string(i) + ".sql");
+            WriteText(strFile, extraSql[i]);
+            args.push_back(strFile);
+        }
+        const SRun run = Tool(args);
+        EXPECT_EQ(run.nExit, 0) << run.strErr;
+        return m_dir.File(strName);
+    }
+
+    CTempDir m_dir;
+};
+
+// Usage errors, option handling and help, one row per command line.
+TEST_F(ToolCliTest, UsageErrorsOptionsAndHelp) {
+    struct SCase {
+        std::vector<std::string> args;
+        int nExit;
+        const char* pszErr;  // the whole of stderr
+    };
+    const SCase cases[] = {
+        {{"shg", "p.db"},
+         2,
+         "vellumdesk: shg: expected DATABASE, SHG and KEY\nTry 'vellumdesk shg --help'.\n"},
+        {{"shg", "p.db", "a.shg", "x1"},
+         2,
+         "vellumdesk: shg: KEY must be a whole number (32 bits), not 'x1'\n"
+         "Try 'vellumdesk shg --help'.\n"},
+        {{"shg", "p.db", "a.shg", "1", "b.shg"},
+         2,
+         "vellumdesk: shg: SHG 'b.shg' has no KEY\nTry 'vellumdesk shg --help'.\n"},
+        {{"shg", "p.db", "a.shg", "1", "--list", "l.txt"},
+         2,
+         "vellumdesk: shg: with --list, give DATABASE only\nTry 'vellumdesk shg --help'.\n"},
+        {{"shg", "--bogus", "p.db"},
+         2,
+         "vellumdesk: shg: unknown option '--bogus'\nTry 'vellumdesk shg --help'.\n"},
+        {{"links", "p.db", "a.shg"},
+         2,
+         "vellumdesk: links: expected DATABASE, SHG and KEY\nTry 'vellumdesk links --help'.\n"},
+        {{"bmp2gif", "-j", "0", "a.bmp", "out"},
+         2,
+         "vellumdesk: bmp2gif: -j takes a number of 1 to 256, not '0'\n"
+         "Try 'vellumdesk bmp2gif --help'.\n"},
+        {{"bmp2gif", "a.bmp", "-j"},
+         2,
+         "vellumdesk: bmp2gif: option '-j' needs a value\nTry 'vellumdesk bmp2gif --help'.\n"},
+        {{"bmp2gif", "a.bmp"},
+         2,
+         "vellumdesk: bmp2gif: DEST is needed\nTry 'vellumdesk bmp2gif --help'.\n"},
+        {{"shg-info"},
+         2,
+         "vellumdesk: shg-info: FILE is needed\nTry 'vellumdesk shg-info --help'.\n"},
+        {{"help", "bogus"}, 2, "vellumdesk: unknown command 'bogus'\nTry 'vellumdesk --help'.\n"},
+        {{"bogus"}, 2, "vellumdesk: unknown command 'bogus'\nTry 'vellumdesk --help'.\n"},
+        // "--" ends the options: what follows is a file, found missing.
+        {{"dump", "--", "--contents"},
+         1,
+         "vellumdesk: dump: '--contents': cannot open: No such file or directory\n"},
+        {{"shg-info", "--", "-h"},
+         1,
+         "vellumdesk: shg-info: cannot open '-h': No such file or directory\n"},
+        {{"contents", "absent.txt", "out/"},
+         1,
+         "vellumdesk: contents: cannot open the outline 'absent.txt': No such file or "
+         "directory\n"},
+        {{"shg", "absent.db", "a.shg", "1", "b.shg", "2"},
+         1,
+         "vellumdesk: shg: cannot open the project database 'absent.db': Could not find file "
+         "'absent.db'.\n"},
+    };
+    for (const SCase& c : cases) {
+        const SRun run = Tool(c.args);
+        EXPECT_EQ(run.nExit, c.nExit) << c.args[0] << " " << c.args.back();
+        EXPECT_EQ(run.strErr, c.pszErr);
+        EXPECT_EQ(run.strOut, "");
+    }
+
+    // help COMMAND, COMMAND --help and COMMAND -h say the same.
+    for (const char* pszCommand : {"shg", "links", "bmp2gif", "shg-info", "db", "dump"}) {
+        const SRun help = Tool({"help", pszCommand});
+        EXPECT_EQ(help.nExit, 0);
+        EXPECT_EQ(help.strOut.rfind(std::string("Usage: vellumdesk ") + pszCommand + " ", 0), 0U);
+        EXPECT_EQ(Tool({pszCommand, "--help"}).strOut, help.strOut);
+        EXPECT_EQ(Tool({pszCommand, "x", "-h"}).strOut, help.strOut);
+    }
+    const SRun help = Tool({"help"});
+    EXPECT_EQ(help.nExit, 0);
+    EXPECT_EQ(help.strOut, Tool({"--help"}).strOut);
+    for (const char* pszCommand : {"  shg ", "  links ", "  bmp2gif ", "  shg-info "}) {
+        EXPECT_NE(help.strOut.find(pszCommand), std::string::npos) << pszCommand;
+    }
+    const SRun version = Tool({"--version"});
+    EXPECT_EQ(version.nExit, 0);
+    EXPECT_EQ(version.strOut.rfind("vellumdesk ", 0), 0U) << version.strOut;
+    EXPECT_EQ(version.strOut.find_first_not_of("0123456789.", 11), version.strOut.size() - 1)
+        << version.strOut;
+    EXPECT_GT(version.strOut.size(), 12U);
+}
+
+// A destination naming an existing folder means that folder; anything else
+// is a prefix, as the library joins it.
+TEST_F(ToolCliTest, DestinationsAndSeveralBitmapsAtATime) {
+    const std::string strOut = m_dir.Prefix() + "out";
+    fs::create_directory(strOut);
+    std::vector<std::string> args = {"bmp2gif", "-j", "3"};
+    for (const char* pszName : {"a.bmp", "b.BMP", "c.dib", "d.bmp", "e.bmp"}) {
+        fs::copy_file(kSample + "logo.bmp", m_dir.File(pszName));
+        args.emplace_back(pszName);
+    }
+    WriteText(m_dir.File("bad.bmp"), "not a bitmap");
+    fs::create_directory(m_dir.File("again"));
+    fs::copy_file(kSample + "logo.bmp", m_dir.File("again/a.bmp"));
+    args.insert(args.end(), {"bad.bmp", "again/a.bmp", strOut});
+
+    SRun run = Tool(args);
+    EXPECT_EQ(run.nExit, 1);
+    std::vector<std::string> written;
+    std::istringstream lines(run.strOut);
+    for (std::string line; std::getline(lines, line);) written.push_back(line);
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written,
+              (std::vector<std::string>{strOut + "/a.gif", strOut + "/b.gif", strOut + "/c.gif",
+                                        strOut + "/d.gif", strOut + "/e.gif"}));
+    for (const std::string& strGif : written) {
+        EXPECT_EQ(ReadBytes(strGif), ReadBytes(strOut + "/a.gif")) << strGif;
+    }
+    EXPECT_EQ(Lines(run.strErr), 2U) << run.strErr;
+    EXPECT_NE(run.strErr.find("vellumdesk: bmp2gif: 'bad.bmp': not a bitmap file\n"),
+              std::string::npos)
+        << run.strErr;
+    EXPECT_NE(run.strErr.find("vellumdesk: bmp2gif: skipped 'again/a.bmp': '" + strOut +
+                              "/a.gif' is written from 'a.bmp'\n"),
+              std::string::npos)
+        << run.strErr;
+    EXPECT_FALSE(fs::exists(m_dir.File("outa.gif")));
+
+    // -q; a prefix that is no folder stays a prefix.
+    run = Tool({"bmp2gif", "-q", "a.bmp", strOut + "/pre-"});
+    EXPECT_EQ(run.nExit, 0) << run.strErr;
+    EXPECT_EQ(run.strOut + run.strErr, "");
+    EXPECT_TRUE(fs::exists(strOut + "/pre-a.gif"));
+
+    for (const char* pszCommand : {"contents", "categories"}) {
+        const std::string strInput =
+            kSample +
+            (pszCommand[0] == 'c' && pszCommand[1] == 'o' ? "contents.txt" : "categories.txt");
+        run = Tool({pszCommand, strInput, strOut});
+        EXPECT_EQ(run.nExit, 0) << run.strErr;
+        const std::string strFile =
+            strOut + (pszCommand[1] == 'o' ? "/inhalt.bin" : "/kategorien.bin");
+        EXPECT_EQ(run.strOut, strFile + "\n");
+        EXPECT_TRUE(fs::exists(strFile));
+    }
+}
+
+// A publication of many pictures in one call, with a list file, a picture
+// that fails and a hotspot whose heading is missing.
+TEST_F(ToolCliTest, PublishesAListAndReportsTheUnresolvedLinkOnce) {
+    const std::string strDb =
+        SampleDatabase("project.db", {"DELETE FROM HeadLines WHERE Idx = 11 AND Name = 'Ledger';"});
+    const std::string strPub = m_dir.Prefix() + "pub";
+    // A folder with a blank in its name, and a relative path.
+    fs::create_directory(m_dir.File("with blank"));
+    fs::copy_file(kSample + "setup.shg", m_dir.File("with blank/setup.shg"));
+    fs::copy_file(kSample + "reconcile.shg", m_dir.File("reconcile.shg"));
+    WriteText(m_dir.File("pictures.txt"),
+              "# key and picture\n"
+              "1\t" +
+                  kSample +
+                  "mainwindow.shg\n"
+                  "\n"
+                  "  2   reconcile.shg  \r\n"
+                  "4 absent.shg\n"
+                  "3 " +
+                  m_dir.File("with blank/setup.shg") + "\n");
+    // The DestinationPath lacks its separator: db check warns.
+    const std::string strChecked = SampleDatabase(
+        "checked.db", {"UPDATE SourcesStamm SET DestinationPath = '" + m_dir.Prefix() + "pub';"});
+    SRun run = Tool({"db", "check", strChecked});
+    EXPECT_EQ(run.nExit, 0) << run.strErr;
+    EXPECT_NE(run.strOut.find("warning: table SourcesStamm, record 1: DestinationPath '" + strPub +
+                              "' does not end in a separator"),
+              std::string::npos)
+        << run.strOut;
+    EXPECT_NE(run.strOut.find("with 1 warning."), std::string::npos);
+
+    run = Tool({"shg", strDb, "--list", "pictures.txt"});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_EQ(run.strOut, strPub + "/images/mainwindow.gif\t" + strPub + "/maps/mainwindow.map\n" +
+                              strPub + "/images/reconcile.gif\t" + strPub +
+                              "/maps/reconcile.map\n" + strPub + "/images/setup.gif\t" + strPub +
+                              "/maps/setup.map\n");
+    const std::string strWarning = "vellumdesk: shg: warning: " + kSample +
+                                   "mainwindow.shg: hotspot 7 \"!Ledger\": no heading \"Ledger\" "
+                                   "in group 11 (linked to 00000.html)\n";
+    EXPECT_EQ(run.strErr, strWarning +
+                              "vellumdesk: shg: cannot open 'absent.shg': No such file or "
+                              "directory\n"
+                              "vellumdesk: shg: 1 unresolved links\n");
+    const std::string strMap = Slurp(strPub + "/maps/mainwindow.map");
+    EXPECT_EQ(std::count(strMap.begin(), strMap.end(), '\n'), 11) << strMap;
+    EXPECT_NE(strMap.find("HREF=00000.html>\r\n"), std::string::npos);
+
+    // Without the failing picture the run succeeds, and --strict fails it;
+    // -q keeps stdout empty, the warning stays.
+    WriteText(m_dir.File("good.txt"), "1 " + kSample + "mainwindow.shg\n");
+    run = Tool({"shg", "-q", strDb, "--list", "good.txt"});
+    EXPECT_EQ(run.nExit, 0) << run.strErr;
+    EXPECT_EQ(run.strOut, "");
+    EXPECT_EQ(run.strErr, strWarning + "vellumdesk: shg: 1 unresolved links\n");
+    run = Tool({"shg", "--strict", strDb, kSample + "mainwindow.shg", "1"});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_EQ(run.strErr, strWarning + "vellumdesk: shg: 1 unresolved links\n");
+    run = Tool({"shg", "--strict", strDb, kSample + "setup.shg", "3"});
+    EXPECT_EQ(run.nExit, 0) << run.strErr;
+
+    // links writes nothing and marks the link.
+    fs::remove_all(strPub);
+    run = Tool({"links", strDb, kSample + "mainwindow.shg", "1"});
+    EXPECT_EQ(run.nExit, 0) << run.strErr;
+    EXPECT_FALSE(fs::exists(strPub + "/images/mainwindow.gif"));
+    EXPECT_EQ(Lines(run.strOut), 9U) << run.strOut;
+    EXPECT_NE(run.strOut.find("7 popup \"!Ledger\" \"00000.html\" UNRESOLVED\n"), std::string::npos)
+        << run.strOut;
+    EXPECT_NE(run.strOut.find("6 popup \"!Account\" \"p00101.html\"\n"), std::string::npos);
+    EXPECT_EQ(Tool({"links", "--strict", strDb, kSample + "mainwindow.shg", "1"}).nExit, 1);
+
+    // A list line without a path stops the run before any picture.
+    WriteText(m_dir.File("broken.txt"), "1 " + kSample + "setup.shg\n7\n");
+    run = Tool({"shg", strDb, "--list", "broken.txt"});
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_EQ(run.strErr,
+              "vellumdesk: shg: 'broken.txt': line 2: the SHG file is missing after the key\n");
+    EXPECT_FALSE(fs::exists(strPub + "/images/setup.gif"));
+}
+
+}  // namespace
+}  // namespace vd::test
