@@ -22,17 +22,17 @@ bool ParseArguments(const std::vector<std::string>& args, std::initializer_list<
         const COptionSpec* pMatch = nullptr;
         std::string strValue;
         bool bValueAttached = false;
-        for (const COptionSpec& spec : specs) {
-            const std::size_t nLength = std::strlen(spec.pszName);
-            if (arg == spec.pszName) {
-                pMatch = &spec;
+        for (const COptionSpec& option : specs) {
+            const std::size_t nLength = std::strlen(option.pszName);
+            if (arg == option.pszName) {
+                pMatch = &option;
                 break;
             }
-            if (!spec.bTakesValue || arg.compare(0, nLength, spec.pszName) != 0) continue;
+            if (!option.bTakesValue || arg.compare(0, nLength, option.pszName) != 0) continue;
             // "-jN" for a short option, "--list=FILE" for a long one.
-            const bool bLong = spec.pszName[1] == '-';
+            const bool bLong = option.pszName[1] == '-';
             if (bLong && arg[nLength] != '=') continue;
-            pMatch = &spec;
+            pMatch = &option;
             strValue = arg.substr(bLong ? nLength + 1 : nLength);
             bValueAttached = true;
             break;
