@@ -7,10 +7,8 @@
 //   bench_bmp2gif [--quick] [WORK-FOLDER]
 //
 // The bitmaps and GIFs go into a new folder made inside WORK-FOLDER (default:
-// $TMPDIR or /tmp); the program removes exactly the files it wrote there and
-// that folder, nothing else. Without --quick a 16384 x 16384 8-bit bitmap
-// (256 MiB) is converted once more to show the peak memory of a large
-// picture.
+// $TMPDIR or /tmp); the program removes that folder and nothing else. Without --quick a 16384 x
+// 16384 8-bit bitmap (256 MiB) is converted once more to show the peak memory of a large picture.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,9 +19,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench/ScratchFolder.h"
 #include "tests/gif/GifTestSupport.h"
 
 namespace {
@@ -128,12 +129,14 @@ int main(int argc, char** argv) {
             strWork = argv[i];
         }
     }
-    std::string strTemplate = strWork + "/bench-bmp2gif-XXXXXX";
-    if (mkdtemp(strTemplate.data()) == nullptr) {
-        std::fprintf(stderr, "cannot make a folder in %s\n", strWork.c_str());
+    std::optional<CScratchFolder> scratch;
+    try {
+        scratch.emplace(strWork);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_bmp2gif: %s\n", error.what());
         return 1;
     }
-    const std::string strDir = strTemplate;
+    const std::string strDir = scratch->Path().string();
     const int nRuns = bQuick ? 3 : 11;
     bool bAllOk = true;
 
@@ -153,16 +156,9 @@ int main(int argc, char** argv) {
     };
     const std::string strOutDir = strDir + "/ours-out";
     mkdir(strOutDir.c_str(), 0777);
-    std::vector<std::string> written = {strDir + "/giflib.gif"};
     std::vector<std::string> bitmaps;
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         bitmaps.push_back(strDir + "/picture" + std::to_string(i) + ".bmp");
-        written.push_back(bitmaps.back());
-        written.push_back(strOutDir + "/picture" + std::to_string(i) + ".gif");
-    }
-    if (!bQuick) {
-        written.push_back(strDir + "/large.bmp");
-        written.push_back(strOutDir + "/large.gif");
     }
     // The pictures are made in a child process, so that this one stays
     // small: a child's peak memory counts what it inherits before exec.
@@ -204,8 +200,5 @@ int main(int argc, char** argv) {
             measure(cases[i].pszName, bitmaps[i], nRuns);
         if (!bQuick) measure("16384x16384 8-bit (memory)", strDir + "/large.bmp", 1);
     }
-    for (const std::string& s : written) std::remove(s.c_str());
-    rmdir(strOutDir.c_str());
-    rmdir(strDir.c_str());
     return bAllOk ? 0 : 1;
 }

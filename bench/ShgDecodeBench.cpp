@@ -5,8 +5,7 @@
 //   bench_shg_decode [--quick] [WORK-FOLDER]
 //
 // The SHG and BMP files go into a new folder inside WORK-FOLDER (default
-// $TMPDIR or /tmp); exactly those files and that folder are removed at the
-// end.
+// $TMPDIR or /tmp); that folder is removed at the end, nothing else.
 #include <time.h>
 #include <unistd.h>
 
@@ -15,10 +14,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench/ScratchFolder.h"
 #include "common/File.h"
 #include "gif/BitmapFile.h"
 #include "gif/DibToGif.h"
@@ -157,12 +159,14 @@ int main(int argc, char** argv) {
             strWork = argv[i];
         }
     }
-    std::string strTemplate = strWork + "/bench-shg-decode-XXXXXX";
-    if (mkdtemp(strTemplate.data()) == nullptr) {
-        std::fprintf(stderr, "cannot make a folder in %s\n", strWork.c_str());
+    std::optional<CScratchFolder> scratch;
+    try {
+        scratch.emplace(strWork);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_shg_decode: %s\n", error.what());
         return 1;
     }
-    const std::string strDir = strTemplate;
+    const std::string strDir = scratch->Path().string();
     const std::uint32_t nSide = bQuick ? 1024 : 4096;
     const int nRuns = bQuick ? 3 : 7;
     const std::string strSide = std::to_string(nSide) + "x" + std::to_string(nSide);
@@ -209,8 +213,5 @@ int main(int argc, char** argv) {
                     packed.size() / 1024);
         std::fflush(stdout);
     }
-    std::remove(strShg.c_str());
-    std::remove(strBmp.c_str());
-    rmdir(strDir.c_str());
     return bOk ? 0 : 1;
 }
