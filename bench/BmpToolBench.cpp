@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
         const std::string strGif = strDir + "/giflib.gif";
         Usage ours, giflib;
         for (int n = 0; n < nTimes; ++n) {
-            RunChild({VD_TOOL_PATH, "bmp2gif", strBitmap, strOutDir + "/"}, ours);
+            RunChild({VD_TOOL_PATH, "bmp2gif", "-q", strBitmap, strOutDir + "/"}, ours);
             RunChild({VD_GIFLIB_PROGRAM_PATH, strBitmap, strGif}, giflib);
         }
         bAllOk = bAllOk && ours.bOk && giflib.bOk;
