@@ -160,7 +160,7 @@ TEST(JetMemory, ATableBeyondTheBoundIsRefusedWithAMessageNamingIt) {
     std::vector<CTableDef> tables = WideProject(255, 1);
     for (int i = 1; i < 50000; ++i) {
         CRowDef row;
-        row.cells = {std::int32_t{i + 1}};
+        row.cells.emplace_back(std::int32_t{i + 1});
         row.nStoredColumns = 1;
         tables.front().rows.push_back(row);
     }
