@@ -86,8 +86,8 @@ const CJetTable::COrder& CJetTable::GetOrder(std::string_view strIndex) const {
                 m_orders[i] = std::make_unique<COrder>(BuildOrder(indexes[i]));
             } catch (const std::bad_alloc&) {
                 throw CEngineException("There is not enough memory for the index '" +
-                                       indexes[i].strName + "' of table '" + GetName() +
-                                       "' in '" + m_strFile + "'.");
+                                       indexes[i].strName + "' of table '" + GetName() + "' in '" +
+                                       m_strFile + "'.");
             }
         }
         return *m_orders[i];
