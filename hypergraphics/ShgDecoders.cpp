@@ -60,7 +60,7 @@ inline void CopyMatch(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDi
     std::uint8_t* pTo = pOut + nPosition;
     if (nDistance > nPosition) {
         for (std::size_t n = 0; n < nLength; ++n) {
-            pTo[n] = nPosition + n >= nDistance ? pTo[n - nDistance] : 0;
+            pTo[n] = nPosition + n >= nDistance ? pOut[nPosition + n - nDistance] : 0;
         }
         return;
     }
@@ -99,11 +99,13 @@ constexpr std::size_t kLongestCopyAhead = 32;
 // caller makes sure they lie below the end of the output.
 inline void CopyAhead(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDistance,
                       std::size_t nLength) {
-    std::uint8_t* pTo = pOut + nPosition;
-    const std::uint8_t* pFrom = pTo - nDistance;
     if (nDistance > nPosition) {
         CopyMatch(pOut, nPosition, nDistance, nLength);
-    } else if (nDistance >= 16 || nDistance == 1) {
+        return;
+    }
+    std::uint8_t* pTo = pOut + nPosition;
+    const std::uint8_t* pFrom = pTo - nDistance;
+    if (nDistance >= 16 || nDistance == 1) {
         // Two sixteen-byte pieces, each reading only bytes written before
         // it; a run of one byte reads them from a buffer filled with it. The
         // two common kinds share one path: which one comes next follows no

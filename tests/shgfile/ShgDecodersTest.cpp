@@ -77,7 +77,11 @@ TEST(ShgDecodersTest, Lz77LiteralsTokensAndTheZeroWindow) {
     EXPECT_EQ(DecodeLz77(data, out), 8u);
     EXPECT_EQ(Bytes(out.begin(), out.begin() + 8), (Bytes{'a', 'b', 'a', 'b', 'a', 'b', 'a', 'Z'}));
 
-    // A token that reaches before the start reads the zero-filled window.
+    // A token that reaches before the start reads the zero-filled window,
+    // also where it runs on into the output (distance 4 at position 2).
+    Bytes partly(7, 0xEE);
+    EXPECT_EQ(DecodeLz77(Bytes{0x04, 'a', 'b', 0x03, 0x20}, partly), 7u);
+    EXPECT_EQ(partly, (Bytes{'a', 'b', 0, 0, 'a', 'b', 0}));
     const Bytes zeros = {0x01, 0xFF, 0xFF};  // distance 4096, length 18
     EXPECT_EQ(DecodeLz77(zeros, std::numeric_limits<std::size_t>::max()), Bytes(18, 0));
     // A token cut short is dropped; so is a flag byte with nothing after it.
