@@ -19,8 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -129,13 +128,8 @@ int main(int argc, char** argv) {
             strWork = argv[i];
         }
     }
-    std::optional<CScratchFolder> scratch;
-    try {
-        scratch.emplace(strWork);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_bmp2gif: %s\n", error.what());
-        return 1;
-    }
+    const std::unique_ptr<CScratchFolder> scratch = MakeScratchFolder("bench_bmp2gif", strWork);
+    if (!scratch) return 1;
     const std::string strDir = scratch->Path().string();
     const int nRuns = bQuick ? 3 : 11;
     bool bAllOk = true;

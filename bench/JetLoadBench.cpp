@@ -12,17 +12,18 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 // After the C++ headers: libmdb's header includes glib's inside extern "C".
 #include <mdbtools.h>
 
+#include "bench/BenchUsage.h"
 #include "bench/ScratchFolder.h"
 #include "projectdb/Engine.h"
 #include "tests/jet/JetBuilder.h"
@@ -289,14 +290,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (const std::optional<int> nStop = CheckOneOperand(argc, argv, kUsage)) return *nStop;
     try {
         BenchBuilt(10000);
 #ifdef VD_TESTDATA_DIR

@@ -6,7 +6,10 @@
 #include <stdlib.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -36,3 +39,15 @@ class CScratchFolder {
   private:
     std::filesystem::path m_path;
 };
+
+// A scratch folder inside parent for the program pszProgram, or null after
+// saying on stderr why it could not be made.
+inline std::unique_ptr<CScratchFolder> MakeScratchFolder(const char* pszProgram,
+                                                         const std::filesystem::path& parent) {
+    try {
+        return std::make_unique<CScratchFolder>(parent);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", pszProgram, error.what());
+        return nullptr;
+    }
+}

@@ -9,14 +9,15 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/BenchUsage.h"
 #include "bench/ScratchFolder.h"
 #include "frame/LibraryState.h"
 #include "hypergraphics/AreaList.h"
@@ -286,14 +287,7 @@ int Run(const std::filesystem::path& parent) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (const std::optional<int> nStop = CheckOneOperand(argc, argv, kUsage)) return *nStop;
     try {
         return Run(argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::path());
     } catch (const std::exception& error) {

@@ -159,13 +159,8 @@ int main(int argc, char** argv) {
             strWork = argv[i];
         }
     }
-    std::optional<CScratchFolder> scratch;
-    try {
-        scratch.emplace(strWork);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_shg_decode: %s\n", error.what());
-        return 1;
-    }
+    const std::unique_ptr<CScratchFolder> scratch = MakeScratchFolder("bench_shg_decode", strWork);
+    if (!scratch) return 1;
     const std::string strDir = scratch->Path().string();
     const std::uint32_t nSide = bQuick ? 1024 : 4096;
     const int nRuns = bQuick ? 3 : 7;
