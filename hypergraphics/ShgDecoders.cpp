@@ -105,27 +105,48 @@ inline void CopyAhead(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDi
     }
     std::uint8_t* pTo = pOut + nPosition;
     const std::uint8_t* pFrom = pTo - nDistance;
-    if (nDistance >= 16 || nDistance == 1) {
-        // Two sixteen-byte pieces, each reading only bytes written before
-        // it; a run of one byte reads them from a buffer filled with it. The
-        // two common kinds share one path: which one comes next follows no
-        // pattern.
-        std::uint8_t fill[32];
-        std::memset(fill, pFrom[0], sizeof fill);
-        const std::uint8_t* pSource = nDistance == 1 ? fill : pFrom;
+    if (nDistance == 1) {
+        // A run of the byte before: it is in a register already, and no
+        // store has to reach a load on the way.
+        const std::uint64_t nFill = 0x0101010101010101ull * pTo[-1];
+        Store8(pTo, nFill);
+        Store8(pTo + 8, nFill);
+        Store8(pTo + 16, nFill);
+    } else if (nDistance >= 16) {
+        // Two sixteen-byte pieces, each reading only bytes written before it.
         std::uint8_t piece[16];
-        std::memcpy(piece, pSource, 16);
+        std::memcpy(piece, pFrom, 16);
         std::memcpy(pTo, piece, 16);
-        std::memcpy(piece, pSource + 16, 16);
+        std::memcpy(piece, pFrom + 16, 16);
         std::memcpy(pTo + 16, piece, 16);
     } else if (nDistance >= 8) {
         Store8(pTo, Load8(pFrom));
         Store8(pTo + 8, Load8(pFrom + 8));
         Store8(pTo + 16, Load8(pFrom + 16));
     } else {
-        for (std::size_t n = 0; n < nLength; ++n) pTo[n] = pFrom[n];
+        // 2 to 7: the match repeats its first nDistance bytes, so any
+        // multiple of the distance reaching no further back than the match's
+        // source serves as well. The first four bytes go one by one, the
+        // next four come from a multiple of at least 4 back, the rest in
+        // eight-byte pieces from a multiple of at least 8 back.
+        static constexpr std::uint8_t kBack4[8] = {0, 0, 4, 6, 4, 5, 6, 7};
+        static constexpr std::uint8_t kBack8[8] = {0, 0, 8, 9, 8, 10, 12, 14};
+        pTo[0] = pFrom[0];
+        pTo[1] = pFrom[1];
+        pTo[2] = pFrom[2];
+        pTo[3] = pFrom[3];
+        Store4(pTo + 4, Load4(pTo + 4 - kBack4[nDistance]));
+        const std::uint8_t* pSource = pTo + 8 - kBack8[nDistance];
+        Store8(pTo + 8, Load8(pSource));
+        Store8(pTo + 16, Load8(pSource + 8));
     }
 }
+
+// Input bytes that are sure to decode to more than a group writes, scratch
+// included: they hold at least 22 whole groups (17 bytes at most each), and
+// every whole group decodes to 8 bytes or more.
+constexpr std::size_t kSureInput = kLongestGroup * 22;
+static_assert((kSureInput / kLongestGroup) * 8 >= kLongestGroupOutput + kLongestCopyAhead);
 
 // The number of bytes the LZ77 data decodes to.
 std::size_t Lz77DecodedSize(std::span<const std::uint8_t> source) {
@@ -175,11 +196,11 @@ std::size_t DecodeLz77(std::span<const std::uint8_t> source, std::span<std::uint
     const std::size_t nOutSize = destination.size();
     std::size_t nIn = 0;
     std::size_t nOut = 0;
-    // Every byte below nEnd receives its final value, so whole groups whose
-    // output and scratch stay below it go without checks.
-    const std::size_t nEnd = std::min(Lz77DecodedSize(source), nOutSize);
-    while (nInSize - nIn >= kLongestGroup &&
-           nEnd - nOut >= kLongestGroupOutput + kLongestCopyAhead) {
+    // Whole groups go without checks while the output is sure to pass every
+    // byte they write, their scratch included: the destination has room for
+    // it, and the source still holds enough whole groups to produce it.
+    while (nInSize - nIn >= kSureInput &&
+           nOutSize - nOut >= kLongestGroupOutput + kLongestCopyAhead) {
         unsigned nFlags = pIn[nIn++];
         if (nFlags == 0) {
             std::memcpy(pOut + nOut, pIn + nIn, 8);
