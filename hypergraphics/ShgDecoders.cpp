@@ -2,13 +2,91 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace vd {
 
-std::size_t DecodeRunLength(std::span<const std::uint8_t> source,
-                            std::span<std::uint8_t> destination) {
+namespace {
+
+inline std::uint64_t Load8(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+inline void Store8(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, 8); }
+inline std::uint32_t Load4(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void Store4(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
+
+// The longest run of run-length data, and the bytes its item takes.
+constexpr std::size_t kLongestRun = 128;
+constexpr std::size_t kLongestRunItem = 1 + 127;
+
+// The number of bytes the run-length data decodes to.
+std::size_t RunLengthDecodedSize(std::span<const std::uint8_t> source) {
+    const std::uint8_t* const pIn = source.data();
+    const std::size_t nSize = source.size();
     std::size_t nIn = 0;
     std::size_t nOut = 0;
+    // Whole items first, without branches on their kind.
+    while (nSize - nIn > kLongestRunItem) {
+        const unsigned nControl = pIn[nIn];
+        const bool bLiteral = nControl > 0x80;
+        const std::size_t nRun = bLiteral ? nControl - 0x80u : nControl;
+        nOut += nRun;
+        nIn += bLiteral ? nRun + 1 : 2;
+    }
+    while (nIn < nSize) {
+        const unsigned nControl = pIn[nIn++];
+        if (nControl > 0x80) {
+            const std::size_t nRun = nControl - 0x80u;
+            nOut += std::min(nRun, nSize - nIn);
+            nIn += std::min(nRun, nSize - nIn);
+        } else if (nIn < nSize) {
+            nOut += nControl;
+            ++nIn;
+        }
+    }
+    return nOut;
+}
+
+}  // namespace
+
+std::size_t DecodeRunLength(std::span<const std::uint8_t> source,
+                            std::span<std::uint8_t> destination) {
+    const std::uint8_t* const pIn = source.data();
+    std::uint8_t* const pOut = destination.data();
+    std::size_t nIn = 0;
+    std::size_t nOut = 0;
+    // Every byte below nEnd receives its final value, so runs are written in
+    // whole sixteen-byte pieces (128 bytes at most) while those stay below
+    // it: the bytes past a run's end are overwritten by the runs after it.
+    // Both kinds go one way, since which one comes next follows no pattern;
+    // the source holds every byte the pieces read.
+    const std::size_t nEnd = std::min(RunLengthDecodedSize(source), destination.size());
+    while (source.size() - nIn > kLongestRunItem && nEnd - nOut >= kLongestRun) {
+        const unsigned nControl = pIn[nIn];
+        const bool bLiteral = nControl > 0x80;
+        const std::size_t nRun = bLiteral ? nControl - 0x80u : nControl;
+        std::uint8_t fill[16];
+        std::memset(fill, pIn[nIn + 1], sizeof fill);
+        const std::uint8_t* pFrom = bLiteral ? pIn + nIn + 1 : fill;
+        const std::size_t nStep = bLiteral ? 16 : 0;
+        std::uint8_t piece[16];
+        std::memcpy(piece, pFrom, 16);
+        std::memcpy(pOut + nOut, piece, 16);
+        for (std::size_t n = 16; n < nRun; n += 16) {
+            pFrom += nStep;
+            std::memcpy(piece, pFrom, 16);
+            std::memcpy(pOut + nOut + n, piece, 16);
+        }
+        nIn += bLiteral ? nRun + 1 : 2;
+        nOut += nRun;
+    }
+    // The rest exactly.
     while (nIn < source.size()) {
         const std::uint8_t nControl = source[nIn++];
         if (nControl > 0x80) {
@@ -36,19 +114,6 @@ namespace {
 
 // The farthest back-reference of an LZ77 token.
 constexpr std::size_t kFarthestMatch = 4096;
-
-inline std::uint64_t Load8(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-inline void Store8(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, 8); }
-inline std::uint32_t Load4(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-inline void Store4(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 
 // Copies nLength bytes (at most 18) from nDistance bytes back, as a byte-by-byte
 // copy would (an overlapping copy repeats the bytes it has just produced).
@@ -148,42 +213,32 @@ inline void CopyAhead(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDi
 constexpr std::size_t kSureInput = kLongestGroup * 22;
 static_assert((kSureInput / kLongestGroup) * 8 >= kLongestGroupOutput + kLongestCopyAhead);
 
-// The number of bytes the LZ77 data decodes to.
-std::size_t Lz77DecodedSize(std::span<const std::uint8_t> source) {
-    const std::uint8_t* const pIn = source.data();
-    std::size_t nIn = 0;
-    std::size_t nOut = 0;
-    // Whole groups first, without bounds checks.
-    while (source.size() - nIn >= kLongestGroup) {
-        const unsigned nFlags = pIn[nIn++];
-        for (unsigned nBit = 0; nBit < 8; ++nBit) {
-            const unsigned bToken = (nFlags >> nBit) & 1u;
-            nOut += bToken != 0 ? (pIn[nIn + 1] >> 4) + 3u : 1u;
-            nIn += 1 + bToken;
-        }
-    }
-    while (nIn < source.size()) {
-        const std::uint8_t nFlags = source[nIn++];
-        for (int nBit = 0; nBit < 8 && nIn < source.size(); ++nBit) {
-            if ((nFlags & (1u << nBit)) == 0) {
-                ++nIn;
-                ++nOut;
-                continue;
-            }
-            if (source.size() - nIn < 2) return nOut;
-            nOut += (source[nIn + 1] >> 4) + 3u;
-            nIn += 2;
-        }
-    }
-    return nOut;
+// Most bytes one byte of LZ77 data decodes to: a two-byte token gives 18.
+constexpr std::size_t kLz77Expansion = 9;
+
+// A block of n bytes that are not cleared first: the decoders write every
+// byte they answer.
+std::unique_ptr<std::uint8_t[]> UnclearedBytes(std::size_t n) {
+    return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[n == 0 ? 1 : n]);
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> DecodeLz77(std::span<const std::uint8_t> source, std::size_t nLimit) {
-    std::vector<std::uint8_t> output(std::min(Lz77DecodedSize(source), nLimit));
-    output.resize(DecodeLz77(source, std::span<std::uint8_t>(output)));
-    return output;
+    const std::size_t nBound = std::min(source.size() * kLz77Expansion, nLimit);
+    const std::unique_ptr<std::uint8_t[]> pOutput = UnclearedBytes(nBound);
+    const std::size_t nWritten = DecodeLz77(source, std::span<std::uint8_t>(pOutput.get(), nBound));
+    return std::vector<std::uint8_t>(pOutput.get(), pOutput.get() + nWritten);
+}
+
+std::size_t DecodeLz77RunLength(std::span<const std::uint8_t> source,
+                                std::span<std::uint8_t> destination) {
+    // Pages of the intermediate block that the data does not reach are
+    // never touched.
+    const std::size_t nBound = source.size() * kLz77Expansion;
+    const std::unique_ptr<std::uint8_t[]> pRuns = UnclearedBytes(nBound);
+    const std::size_t nRuns = DecodeLz77(source, std::span<std::uint8_t>(pRuns.get(), nBound));
+    return DecodeRunLength(std::span<const std::uint8_t>(pRuns.get(), nRuns), destination);
 }
 
 std::size_t DecodeLz77(std::span<const std::uint8_t> source, std::span<std::uint8_t> destination) {

@@ -31,6 +31,11 @@ std::vector<std::uint8_t> DecodeLz77(std::span<const std::uint8_t> source, std::
 // The same, writing into destination; answers the number of bytes written.
 std::size_t DecodeLz77(std::span<const std::uint8_t> source, std::span<std::uint8_t> destination);
 
+// LZ77 data whose output is run-length data, decoded in turn into
+// destination; answers the number of bytes written.
+std::size_t DecodeLz77RunLength(std::span<const std::uint8_t> source,
+                                std::span<std::uint8_t> destination);
+
 // Reads nDataSize bytes of run-length data from the current position of
 // file (fewer when the file ends first; none when nDataSize <= 0) and
 // decodes them into destination. Answers the number of bytes written.

@@ -250,9 +250,7 @@ bool ReadPicture(CFile& file, const CShgPictureHeader& header, std::span<std::ui
         if (header.nPacking == kPackingLz77) {
             nWritten = DecodeLz77(packed, pixels);
         } else {
-            const std::vector<std::uint8_t> runs =
-                DecodeLz77(packed, std::numeric_limits<std::size_t>::max());
-            nWritten = DecodeRunLength(runs, pixels);
+            nWritten = DecodeLz77RunLength(packed, pixels);
         }
     }
     nSizeImage = static_cast<std::uint32_t>(nWritten);
