@@ -17,17 +17,20 @@ inline std::uint32_t Slot(std::uint32_t nKey) {
 template <int Depth>
 constexpr bool kLastChild = Depth >= 4;
 
+// The generations of the two-pixel table go up in bits 12 to 15.
+constexpr std::uint16_t kGenerationStep = 0x1000;
+
 // Repeated strings over one table's lifetime (about 4090 new strings) below
 // which the next table goes without the shortcuts: noise finds about 130.
 constexpr std::uint32_t kRepeatsForShortcuts = 512;
 
 }  // namespace
 
-std::uint32_t CGifEncoder::CCodePacker::Settle(std::uint8_t* pBlock, bool bPartial) {
-    while (m_nAccBits >= 8 || (bPartial && m_nAccBits > 0)) {
+std::uint32_t CGifEncoder::CCodePacker::Settle(std::uint8_t* pBlock) {
+    if (m_nAccBits > 0) {
         pBlock[m_nBytes++] = static_cast<std::uint8_t>(m_nAcc);
-        m_nAcc >>= 8;
-        m_nAccBits = m_nAccBits >= 8 ? m_nAccBits - 8 : 0;
+        m_nAcc = 0;
+        m_nAccBits = 0;
     }
     return m_nBytes;
 }
@@ -45,7 +48,13 @@ void CGifEncoder::ResetTable(int nMinCodeSize) {
     if (m_nDepth < 8) {
         std::memset(m_direct, 0, (nRoots << m_nDepth) * sizeof m_direct[0]);
     } else {
-        std::memset(m_table, 0, sizeof m_table);
+        for (std::uint32_t n = 0; n < m_nUsedSlots; ++n) m_table[m_usedSlots[n]] = 0;
+        m_nUsedSlots = 0;
+        m_nGeneration = static_cast<std::uint16_t>(m_nGeneration + kGenerationStep);
+        if (m_nGeneration == 0) {
+            std::memset(m_pairs, 0, sizeof m_pairs);
+            m_nGeneration = kGenerationStep;
+        }
     }
     std::memset(m_lastChild, 0, nRoots * sizeof m_lastChild[0]);
     for (auto& n : m_runLength) n = 1;
@@ -66,6 +75,9 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
     std::uint32_t nNextCode = m_nNextCode;
     std::uint32_t nCodeLimit = m_nCodeLimit;
     std::uint32_t nCodeWidth = m_nCodeWidth;
+    // A local copy: the compiler cannot keep a member in a register across
+    // the stores into the 16-bit tables.
+    std::uint32_t nGeneration = m_nGeneration;
 
     int nPrefix = reader.NextPixel();
     if (nPrefix == CPixelReader::kEndMarker) {
@@ -99,7 +111,7 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
         }
         const int x = reader.NextPixel();
         if (x == CPixelReader::kEndMarker) break;
-        std::uint16_t* pDirect = nullptr;
+        std::uint16_t* pDirect = nullptr;  // the string's entry, when kept by prefix and pixel
         std::uint32_t nKey = 0;
         std::uint32_t h = 0;
         const std::uint32_t nTag = static_cast<std::uint32_t>(x) | 0x100u;
@@ -120,6 +132,13 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
             pDirect = &m_direct[(static_cast<std::uint32_t>(nPrefix) << Depth) |
                                 static_cast<std::uint32_t>(x)];
             nFound = *pDirect;
+        } else if (nPrefix < 256) {
+            // A two-pixel string: straight from the pair table, an entry of
+            // an earlier generation reading as none.
+            pDirect = &m_pairs[(static_cast<std::uint32_t>(nPrefix) << 8) |
+                               static_cast<std::uint32_t>(x)];
+            const std::uint32_t nEntry = *pDirect ^ nGeneration;
+            nFound = nEntry <= 0xFFF ? nEntry : 0;
         } else {
             nKey = (static_cast<std::uint32_t>(nPrefix) << 8) | static_cast<std::uint32_t>(x);
             h = Slot(nKey);
@@ -145,8 +164,11 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
                 *pDirect = static_cast<std::uint16_t>(k);
                 // The new string has no children yet.
                 std::memset(&m_direct[k << Depth], 0, sizeof m_direct[0] << Depth);
+            } else if (pDirect != nullptr) {
+                *pDirect = static_cast<std::uint16_t>(k | nGeneration);
             } else {
                 m_table[h] = (nKey << 12) | k;
+                m_usedSlots[m_nUsedSlots++] = static_cast<std::uint16_t>(h);
             }
             if (kLastChild<Depth> && bShortcuts) {
                 m_lastChild[nPrefix] = (nTag << 12) | k;
@@ -174,6 +196,7 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
                 PutCode(packer, out, m_nClearCode, nCodeWidth);
                 m_nNextCode = static_cast<std::uint16_t>(nNextCode);
                 ResetTable(nMinCodeSize);
+                nGeneration = m_nGeneration;
                 nNextCode = m_nNextCode;
                 nCodeLimit = m_nCodeLimit;
                 nCodeWidth = m_nCodeWidth;
@@ -219,6 +242,13 @@ void CGifEncoder::CompressStarted(CBufferedWriter& out, std::uint16_t nDepth) {
     out.PutByte(static_cast<std::uint8_t>(nMinCodeSize));
 
     m_packer.Clear();
+    if (nDepth == 8) {
+        // A new table clears only what the one before it used.
+        std::memset(m_table, 0, sizeof m_table);
+        m_nUsedSlots = 0;
+        std::memset(m_pairs, 0, sizeof m_pairs);
+        m_nGeneration = 0;
+    }
     ResetTable(nMinCodeSize);
     PutCode(m_packer, out, m_nClearCode, m_nCodeWidth);
     bool bAnyPixel;
@@ -238,7 +268,7 @@ void CGifEncoder::CompressStarted(CBufferedWriter& out, std::uint16_t nDepth) {
     if (!bAnyPixel) return;
     // The pending bytes, the partial one included, leave in sub-blocks of at
     // most 255 bytes.
-    const std::uint32_t nPending = m_packer.Settle(m_block, true);
+    const std::uint32_t nPending = m_packer.Settle(m_block);
     for (std::uint32_t nDone = 0; nDone < nPending;) {
         const std::uint32_t n = nPending - nDone < 255u ? nPending - nDone : 255u;
         out.PutByte(static_cast<std::uint8_t>(n));

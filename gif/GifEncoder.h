@@ -48,34 +48,36 @@ class CGifEncoder final {
     static constexpr int kLargestWidth = 12;
     static constexpr unsigned kFlushThreshold = 254;  // complete bytes pending before a code
 
-    // Slots of the hashed string table used at 8 bits per pixel: a power of
-    // two, four times the 4090 strings that can be in use, so a probe always
-    // meets an empty slot soon.
+    // Slots of the hashed string table used at 8 bits per pixel for strings
+    // of two pixels or more: a power of two, four times the 4090 strings
+    // that can be in use, so a probe always meets an empty slot soon.
     static constexpr std::uint32_t kTableBits = 14;
     static constexpr std::uint32_t kTableSlots = 1u << kTableBits;
 
   private:
     // Packs codes least significant bit first into the block buffer and hands
-    // full sub-blocks to the writer. Bits collect in a 64-bit accumulator and
-    // reach the buffer four bytes at a time.
+    // full sub-blocks to the writer. Every complete byte goes into the buffer
+    // as soon as it is complete, without a branch: the accumulator, which
+    // keeps the fewer than 8 bits of the partial byte, is stored whole after
+    // each code and the complete bytes are counted.
     class CCodePacker {
       public:
-        // Pending bits: those in the buffer and those in the accumulator.
-        std::uint32_t BitCount() const { return m_nBytes * 8 + m_nAccBits; }
+        // Complete bytes pending, all in the buffer.
+        std::uint32_t CompleteBytes() const { return m_nBytes; }
+        // The buffer must have room for 4 bytes after the complete ones.
         void Add(std::uint8_t* pBlock, std::uint32_t nCode, std::uint32_t nWidth) {
-            m_nAcc |= std::uint64_t{nCode} << m_nAccBits;
+            m_nAcc |= nCode << m_nAccBits;  // at most 7 + 12 bits
             m_nAccBits += nWidth;
-            if (m_nAccBits >= 32) {
-                Store32(pBlock + m_nBytes, static_cast<std::uint32_t>(m_nAcc));
-                m_nBytes += 4;
-                m_nAcc >>= 32;
-                m_nAccBits -= 32;
-            }
+            Store32(pBlock + m_nBytes, m_nAcc);
+            const std::uint32_t nComplete = m_nAccBits >> 3;
+            m_nBytes += nComplete;
+            m_nAcc >>= nComplete * 8;
+            m_nAccBits &= 7;
         }
-        // Moves every complete byte of the accumulator into the buffer (and
-        // the partial byte too when bPartial); answers the bytes in the buffer.
-        std::uint32_t Settle(std::uint8_t* pBlock, bool bPartial);
-        // The buffer has been written out; the partial byte's bits stay.
+        // Moves the partial byte into the buffer as well; answers the bytes
+        // in the buffer.
+        std::uint32_t Settle(std::uint8_t* pBlock);
+        // The complete bytes have been written out; the partial byte's bits stay.
         void Emptied() { m_nBytes = 0; }
         void Clear() { *this = CCodePacker(); }
 
@@ -91,9 +93,9 @@ class CGifEncoder final {
             }
         }
 
-        std::uint64_t m_nAcc = 0;      // pending bits not yet in the buffer
-        std::uint32_t m_nAccBits = 0;  // how many
-        std::uint32_t m_nBytes = 0;    // bytes in the buffer
+        std::uint32_t m_nAcc = 0;      // the bits of the partial byte
+        std::uint32_t m_nAccBits = 0;  // how many: fewer than 8 between codes
+        std::uint32_t m_nBytes = 0;    // complete bytes in the buffer
     };
 
     // Compresses what m_reader hands out.
@@ -105,8 +107,8 @@ class CGifEncoder final {
     // complete bytes as a sub-block when there are 254 or more.
     void PutCode(CCodePacker& packer, CBufferedWriter& out, std::uint32_t nCode,
                  std::uint32_t nWidth) {
-        if (packer.BitCount() / 8 >= kFlushThreshold) {
-            WriteBlock(out, static_cast<int>(packer.Settle(m_block, false)));
+        if (packer.CompleteBytes() >= kFlushThreshold) {
+            WriteBlock(out, static_cast<int>(packer.CompleteBytes()));
             packer.Emptied();
         }
         packer.Add(m_block, nCode, nWidth);
@@ -114,11 +116,22 @@ class CGifEncoder final {
     // Writes the first nCount bytes of the block buffer as one sub-block.
     void WriteBlock(CBufferedWriter& out, int nCount);
 
-    // The string table at 8 bits per pixel: each used slot holds (prefix
-    // code << 20) | (pixel << 12) | code, 0 marks an empty slot (no assigned
-    // code is 0: the first is at least 6). Open addressing with linear
-    // probing, started by a multiplicative hash of prefix and pixel.
+    // The string table at 8 bits per pixel, for prefixes that are not a
+    // single pixel: each used slot holds (prefix code << 20) | (pixel << 12)
+    // | code, 0 marks an empty slot (no assigned code is 0: the first is at
+    // least 6). Open addressing with linear probing, started by a
+    // multiplicative hash of prefix and pixel. The slots in use are listed,
+    // so that a new table clears only those.
     std::uint32_t m_table[kTableSlots];
+    std::uint16_t m_usedSlots[4096];
+    std::uint32_t m_nUsedSlots = 0;
+    // At 8 bits per pixel, the two-pixel strings by first and second pixel:
+    // code | m_nGeneration, where the generation (bits 12 to 15, never 0)
+    // tells the current table's entries from older ones; the whole table is
+    // cleared only when the generation comes round again. Noise makes
+    // nearly all its strings here, found without probing.
+    std::uint16_t m_pairs[256 * 256];
+    std::uint16_t m_nGeneration = 0;
     // By prefix code, the string last found or made by extending it:
     // ((pixel | 0x100) << 12) | code, 0 when there is none yet. A cache in
     // front of m_table; both are cleared together.
@@ -146,7 +159,7 @@ class CGifEncoder final {
     std::uint16_t m_nCodeLimit = 0;  // 2^m_nCodeWidth
 
     // Up to 255 complete bytes, the partial byte after them and room for the
-    // packer's four-byte stores.
+    // packer's four-byte stores (after at most 253 complete bytes).
     std::uint8_t m_block[260];
     CCodePacker m_packer;
     CPixelReader m_reader;
