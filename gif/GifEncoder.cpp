@@ -67,6 +67,25 @@ void CGifEncoder::WriteBlock(CBufferedWriter& out, int nCount) {
 
 template <int Depth>
 bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
+    const int nFirst = m_reader.NextPixel();
+    if (nFirst == CPixelReader::kEndMarker) return false;
+    SCurrentString string{nFirst, 1, static_cast<std::uint32_t>(nFirst)};
+    // The shortcuts (the last-child cache and the runs) pay only where
+    // strings repeat. Over one table's lifetime the strings they found, or
+    // while they are off the strings the table found, decide whether the
+    // next table uses them. Either way the codes are the same: both only
+    // ever hold strings of the current table, and are set up afresh with it.
+    // Each choice has a loop of its own, which carries nothing of the other.
+    bool bShortcuts = true;
+    while (!(bShortcuts ? CompressTables<Depth, true>(out, nMinCodeSize, string)
+                        : CompressTables<Depth, false>(out, nMinCodeSize, string))) {
+        bShortcuts = !bShortcuts;
+    }
+    return true;
+}
+
+template <int Depth, bool Shortcuts>
+bool CGifEncoder::CompressTables(CBufferedWriter& out, int nMinCodeSize, SCurrentString& string) {
     // The state that changes with every pixel or code lives in locals, which
     // the compiler keeps in registers across the table stores; it goes back
     // into the members at the end.
@@ -78,31 +97,26 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
     // A local copy: the compiler cannot keep a member in a register across
     // the stores into the 16-bit tables.
     std::uint32_t nGeneration = m_nGeneration;
-
-    int nPrefix = reader.NextPixel();
-    if (nPrefix == CPixelReader::kEndMarker) {
-        m_reader = reader;
-        return false;
-    }
-    // The first pixel of the current string, and n when the prefix is known
-    // to be the run of n pixels of that index (right after a string began or
-    // a run was taken at once), otherwise 0.
-    std::uint32_t nRun = 1;
-    auto nRunIndex = static_cast<std::uint32_t>(nPrefix);
-    const bool bRuns = m_pRunCodes != nullptr;
-    // The shortcuts (the last-child cache and the runs) pay only where
-    // strings repeat. Over one table's lifetime the strings they found, or
-    // while they are off the strings the table found, decide whether the
-    // next table uses them. Either way the codes are the same: both only
-    // ever hold strings of the current table, and are set up afresh with it.
-    bool bShortcuts = true;
+    int nPrefix = string.nPrefix;
+    std::uint32_t nRun = string.nRun;
+    std::uint32_t nRunIndex = string.nRunIndex;
+    const bool bRuns = Shortcuts && m_pRunCodes != nullptr;
     std::uint32_t nRepeats = 0;
+    // Puts the locals back; the string goes on in the next loop.
+    const auto save = [&] {
+        m_reader = reader;
+        m_packer = packer;
+        m_nNextCode = static_cast<std::uint16_t>(nNextCode);
+        m_nCodeLimit = static_cast<std::uint16_t>(nCodeLimit);
+        m_nCodeWidth = static_cast<std::uint16_t>(nCodeWidth);
+        string = {nPrefix, nRun, nRunIndex};
+    };
     for (;;) {
         // Every run of this index up to m_runLength pixels is a known string,
         // so the pixels that continue the run are taken at once, when there
         // are enough of them to be worth it (short runs, as in noise, go the
         // ordinary way).
-        if (bShortcuts && bRuns && nRun != 0 && m_runLength[nRunIndex] >= nRun + kShortestRun &&
+        if (bRuns && nRun != 0 && m_runLength[nRunIndex] >= nRun + kShortestRun &&
             reader.RunAhead(static_cast<std::uint8_t>(nRunIndex))) {
             nRun +=
                 reader.TakeRun(static_cast<std::uint8_t>(nRunIndex), m_runLength[nRunIndex] - nRun);
@@ -115,7 +129,7 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
         std::uint32_t nKey = 0;
         std::uint32_t h = 0;
         const std::uint32_t nTag = static_cast<std::uint32_t>(x) | 0x100u;
-        if (kLastChild<Depth> && bShortcuts) {
+        if (kLastChild<Depth> && Shortcuts) {
             // The string last taken after this prefix is tried first: in flat
             // areas and repeated patterns it is nearly always the one.
             const std::uint32_t nChild = m_lastChild[nPrefix];
@@ -150,8 +164,8 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
             nFound = nEntry & 0xFFF;
         }
         if (nFound != 0) {  // the string is known
-            if (kLastChild<Depth> && bShortcuts) m_lastChild[nPrefix] = (nTag << 12) | nFound;
-            if (!bShortcuts) ++nRepeats;
+            if (kLastChild<Depth> && Shortcuts) m_lastChild[nPrefix] = (nTag << 12) | nFound;
+            if (!Shortcuts) ++nRepeats;
             nPrefix = static_cast<int>(nFound);
             nRun = 0;
             continue;
@@ -170,11 +184,11 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
                 m_table[h] = (nKey << 12) | k;
                 m_usedSlots[m_nUsedSlots++] = static_cast<std::uint16_t>(h);
             }
-            if (kLastChild<Depth> && bShortcuts) {
+            if (kLastChild<Depth> && Shortcuts) {
                 m_lastChild[nPrefix] = (nTag << 12) | k;
                 m_lastChild[k] = 0;
             }
-            if (bShortcuts && bRuns && static_cast<std::uint32_t>(x) == nRunIndex) {
+            if (bRuns && static_cast<std::uint32_t>(x) == nRunIndex) {
                 // A string's code names it: when the prefix is the longest
                 // known run of this index, that run grows by one pixel.
                 const std::uint32_t nLength = m_runLength[nRunIndex];
@@ -200,8 +214,15 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
                 nNextCode = m_nNextCode;
                 nCodeLimit = m_nCodeLimit;
                 nCodeWidth = m_nCodeWidth;
-                bShortcuts = nRepeats >= kRepeatsForShortcuts;
+                const bool bNext = nRepeats >= kRepeatsForShortcuts;
                 nRepeats = 0;
+                if (bNext != Shortcuts) {
+                    nPrefix = x;
+                    nRun = 1;
+                    nRunIndex = static_cast<std::uint32_t>(x);
+                    save();
+                    return false;
+                }
             }
         }
         nPrefix = x;
@@ -210,11 +231,7 @@ bool CGifEncoder::CompressPixels(CBufferedWriter& out, int nMinCodeSize) {
     }
     PutCode(packer, out, static_cast<std::uint32_t>(nPrefix), nCodeWidth);
     PutCode(packer, out, m_nEndCode, nCodeWidth);
-    m_reader = reader;
-    m_packer = packer;
-    m_nNextCode = static_cast<std::uint16_t>(nNextCode);
-    m_nCodeLimit = static_cast<std::uint16_t>(nCodeLimit);
-    m_nCodeWidth = static_cast<std::uint16_t>(nCodeWidth);
+    save();
     return true;
 }
 

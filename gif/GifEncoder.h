@@ -102,6 +102,17 @@ class CGifEncoder final {
     void CompressStarted(CBufferedWriter& out, std::uint16_t nDepth);
     template <int Depth>
     bool CompressPixels(CBufferedWriter& out, int nMinCodeSize);
+    // The string being extended: its code, and while it is a run of one
+    // index, that index and the run's length (0 otherwise).
+    struct SCurrentString {
+        int nPrefix;
+        std::uint32_t nRun;
+        std::uint32_t nRunIndex;
+    };
+    // Compresses with or without the shortcuts until the last pixel (true,
+    // the end code written) or until a new table should go the other way.
+    template <int Depth, bool Shortcuts>
+    bool CompressTables(CBufferedWriter& out, int nMinCodeSize, SCurrentString& string);
     void ResetTable(int nMinCodeSize);
     // Writes nCode in the current code width, first writing the pending
     // complete bytes as a sub-block when there are 254 or more.

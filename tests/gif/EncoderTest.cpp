@@ -237,6 +237,35 @@ TEST(GifEncoder, RunsOfOneIndexMatchTheDesign) {
     }
 }
 
+TEST(GifEncoder, BandsOfNoiseAndFlatAreasMatchTheDesignWithOneEncoder) {
+    // Noise and flat bands in turn switch the encoder's shortcuts off and on
+    // again, table after table; one encoder compresses every picture, so each
+    // must start from clean tables whatever the one before left.
+    test::CTempDir dir;
+    auto pEncoder = std::make_unique<CGifEncoder>();
+    for (int nDepth : {8, 4, 1, 8}) {
+        SCOPED_TRACE(nDepth);
+        test::Picture picture = test::ScreenshotPicture(nDepth, 700, 400, 3);
+        const test::Picture noise = test::RandomPicture(nDepth, 700, 400, 4);
+        for (std::size_t n = 0; n < picture.indices.size(); ++n) {
+            if ((n / 700) % 100 < 40) picture.indices[n] = noise.indices[n];
+        }
+        const Bytes rows = test::PackRows(picture);
+        const std::string path = dir.File("bands" + std::to_string(nDepth) + ".bin");
+        {
+            CFile file;
+            ASSERT_TRUE(file.Open(path, CFile::modeCreateReadWriteExclusive));
+            CBufferedWriter out(file);
+            pEncoder->Compress(out, static_cast<std::uint16_t>(nDepth), rows.data(), 700, 0,
+                               static_cast<std::uint32_t>(rows.size()));
+            out.Flush();
+        }
+        EXPECT_TRUE(test::ReadBytes(path) ==
+                    test::ReferenceCompress(nDepth, rows.data(), 700,
+                                            static_cast<std::uint32_t>(rows.size())));
+    }
+}
+
 TEST(GifEncoder, TopDownRowsGiveTheSameStream) {
     const test::Picture picture = test::ScreenshotPicture(4, 203, 77, 2);
     const Bytes bottomUp = test::PackRows(picture, false);
