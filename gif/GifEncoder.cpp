@@ -48,11 +48,11 @@ void CGifEncoder::ResetTable(int nMinCodeSize) {
     if (m_nDepth < 8) {
         std::memset(m_direct, 0, (nRoots << m_nDepth) * sizeof m_direct[0]);
     } else {
-        for (std::uint32_t n = 0; n < m_nUsedSlots; ++n) m_table[m_usedSlots[n]] = 0;
+        for (std::uint32_t n = 0; n < m_nUsedSlots; ++n) m_pTable[m_usedSlots[n]] = 0;
         m_nUsedSlots = 0;
         m_nGeneration = static_cast<std::uint16_t>(m_nGeneration + kGenerationStep);
         if (m_nGeneration == 0) {
-            std::memset(m_pairs, 0, sizeof m_pairs);
+            std::memset(m_pPairs.get(), 0, kPairs * sizeof m_pPairs[0]);
             m_nGeneration = kGenerationStep;
         }
     }
@@ -97,6 +97,8 @@ bool CGifEncoder::CompressTables(CBufferedWriter& out, int nMinCodeSize, SCurren
     // A local copy: the compiler cannot keep a member in a register across
     // the stores into the 16-bit tables.
     std::uint32_t nGeneration = m_nGeneration;
+    std::uint32_t* const pTable = m_pTable.get();
+    std::uint16_t* const pPairs = m_pPairs.get();
     int nPrefix = string.nPrefix;
     std::uint32_t nRun = string.nRun;
     std::uint32_t nRunIndex = string.nRunIndex;
@@ -149,15 +151,15 @@ bool CGifEncoder::CompressTables(CBufferedWriter& out, int nMinCodeSize, SCurren
         } else if (nPrefix < 256) {
             // A two-pixel string: straight from the pair table, an entry of
             // an earlier generation reading as none.
-            pDirect = &m_pairs[(static_cast<std::uint32_t>(nPrefix) << 8) |
-                               static_cast<std::uint32_t>(x)];
+            pDirect =
+                &pPairs[(static_cast<std::uint32_t>(nPrefix) << 8) | static_cast<std::uint32_t>(x)];
             const std::uint32_t nEntry = *pDirect ^ nGeneration;
             nFound = nEntry <= 0xFFF ? nEntry : 0;
         } else {
             nKey = (static_cast<std::uint32_t>(nPrefix) << 8) | static_cast<std::uint32_t>(x);
             h = Slot(nKey);
             std::uint32_t nEntry;
-            while ((nEntry = m_table[h]) != 0) {
+            while ((nEntry = pTable[h]) != 0) {
                 if ((nEntry >> 12) == nKey) break;
                 h = (h + 1) & (kTableSlots - 1);
             }
@@ -181,7 +183,7 @@ bool CGifEncoder::CompressTables(CBufferedWriter& out, int nMinCodeSize, SCurren
             } else if (pDirect != nullptr) {
                 *pDirect = static_cast<std::uint16_t>(k | nGeneration);
             } else {
-                m_table[h] = (nKey << 12) | k;
+                pTable[h] = (nKey << 12) | k;
                 m_usedSlots[m_nUsedSlots++] = static_cast<std::uint16_t>(h);
             }
             if (kLastChild<Depth> && Shortcuts) {
@@ -260,10 +262,20 @@ void CGifEncoder::CompressStarted(CBufferedWriter& out, std::uint16_t nDepth) {
 
     m_packer.Clear();
     if (nDepth == 8) {
-        // A new table clears only what the one before it used.
-        std::memset(m_table, 0, sizeof m_table);
+        if (!m_pTable) {
+            m_pTable.reset(
+                static_cast<std::uint32_t*>(std::calloc(kTableSlots, sizeof m_pTable[0])));
+            m_pPairs.reset(static_cast<std::uint16_t*>(std::calloc(kPairs, sizeof m_pPairs[0])));
+            if (!m_pTable || !m_pPairs) {
+                m_pTable.reset();
+                throw std::bad_alloc();
+            }
+        } else if (m_bTablesUsed) {
+            std::memset(m_pTable.get(), 0, kTableSlots * sizeof m_pTable[0]);
+            std::memset(m_pPairs.get(), 0, kPairs * sizeof m_pPairs[0]);
+        }
+        m_bTablesUsed = true;
         m_nUsedSlots = 0;
-        std::memset(m_pairs, 0, sizeof m_pairs);
         m_nGeneration = 0;
     }
     ResetTable(nMinCodeSize);

@@ -13,6 +13,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -33,7 +34,8 @@ class CGifEncoder final {
     // picture nWidth pixels wide at nDepth bits per pixel, writing the code
     // size byte and the data sub-blocks to out. The number of rows follows
     // from the image size (whole rows only); nHeight is not used. Depths
-    // other than 1, 4 and 8 write nothing. Write errors raise CFileException.
+    // other than 1, 4 and 8 write nothing. Write errors raise CFileException;
+    // std::bad_alloc is raised when the 8-bit string tables cannot be had.
     // The object is large (its string tables): create it on the heap. Its
     // tables are set up by Compress, which clears only what it will read.
     void Compress(CBufferedWriter& out, std::uint16_t nDepth, const std::uint8_t* pPixels,
@@ -133,7 +135,14 @@ class CGifEncoder final {
     // least 6). Open addressing with linear probing, started by a
     // multiplicative hash of prefix and pixel. The slots in use are listed,
     // so that a new table clears only those.
-    std::uint32_t m_table[kTableSlots];
+    //
+    // This table and the pair table are allocated zero-filled on first use,
+    // so that a small picture never touches the pages it does not reach;
+    // an encoder used again clears them whole.
+    struct SFree {
+        void operator()(void* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint32_t[], SFree> m_pTable;
     std::uint16_t m_usedSlots[4096];
     std::uint32_t m_nUsedSlots = 0;
     // At 8 bits per pixel, the two-pixel strings by first and second pixel:
@@ -141,11 +150,13 @@ class CGifEncoder final {
     // tells the current table's entries from older ones; the whole table is
     // cleared only when the generation comes round again. Noise makes
     // nearly all its strings here, found without probing.
-    std::uint16_t m_pairs[256 * 256];
+    static constexpr std::size_t kPairs = 256 * 256;
+    std::unique_ptr<std::uint16_t[], SFree> m_pPairs;
     std::uint16_t m_nGeneration = 0;
+    bool m_bTablesUsed = false;
     // By prefix code, the string last found or made by extending it:
     // ((pixel | 0x100) << 12) | code, 0 when there is none yet. A cache in
-    // front of m_table; both are cleared together.
+    // front of the string tables; all are cleared together.
     std::uint32_t m_lastChild[4096];
     // At 8 bits per pixel, the runs of one index: the runs of index c of 1
     // to m_runLength[c] pixels are known strings (a string is only ever made
