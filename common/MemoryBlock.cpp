@@ -31,6 +31,13 @@ CMemoryBlock CMemoryBlock::Allocate(std::size_t nSize) noexcept {
     return block;
 }
 
+CMemoryBlock CMemoryBlock::AllocateUncleared(std::size_t nSize) noexcept {
+    CMemoryBlock block;
+    block.m_pData = static_cast<std::uint8_t*>(std::malloc(nSize == 0 ? 1 : nSize));
+    if (block.m_pData != nullptr) block.m_nSize = nSize;
+    return block;
+}
+
 std::uint8_t* CMemoryBlock::Lock() {
     if (m_pData != nullptr) ++m_nLocks;
     return m_pData;

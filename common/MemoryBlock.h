@@ -21,6 +21,9 @@ class CMemoryBlock {
     // A new zero-filled block of nSize bytes, or the null handle when the
     // memory cannot be had.
     static CMemoryBlock Allocate(std::size_t nSize) noexcept;
+    // The same without the zero fill, for a caller that writes every byte
+    // itself: reused memory is not cleared first for nothing.
+    static CMemoryBlock AllocateUncleared(std::size_t nSize) noexcept;
 
     explicit operator bool() const { return m_pData != nullptr; }
     std::size_t GetSize() const { return m_nSize; }

@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <span>
@@ -218,7 +219,8 @@ bool ReadHeader(CFile& file, CShgPictureHeader& header, std::string* pstrReason)
 }
 
 // Reads the colour table and the picture data into the block after its
-// information header; answers the number of pixel bytes placed, or false.
+// information header, and zero-fills the rest of it (the block comes
+// uncleared); answers the number of pixel bytes placed, or false.
 bool ReadPicture(CFile& file, const CShgPictureHeader& header, std::span<std::uint8_t> body,
                  std::uint32_t& nSizeImage, std::string* pstrReason) {
     const std::size_t nColourTable = std::size_t{header.nColourCount} * 4;
@@ -230,13 +232,15 @@ bool ReadPicture(CFile& file, const CShgPictureHeader& header, std::span<std::ui
         if (file.Read(body.data(), static_cast<std::size_t>(nWanted)) < nWanted) {
             return Refuse(pstrReason, "the picture data is cut short");
         }
+        std::memset(body.data() + nWanted, 0, body.size() - static_cast<std::size_t>(nWanted));
         nSizeImage = header.nDataSize;
         return true;
     }
 
     // A packed picture: a short colour table or short data leaves the rest of
-    // the zero-filled block as it is.
-    file.Read(body.data(), nColourTable);
+    // the block zero.
+    const std::size_t nTableRead = file.Read(body.data(), nColourTable);
+    std::memset(body.data() + nTableRead, 0, nColourTable - nTableRead);
     const std::span<std::uint8_t> pixels = body.subspan(nColourTable);
     std::size_t nWritten = 0;
     if (header.nPacking == kPackingRunLength) {
@@ -253,6 +257,7 @@ bool ReadPicture(CFile& file, const CShgPictureHeader& header, std::span<std::ui
             nWritten = DecodeLz77RunLength(packed, pixels);
         }
     }
+    std::memset(pixels.data() + nWritten, 0, pixels.size() - nWritten);
     nSizeImage = static_cast<std::uint32_t>(nWritten);
     return true;
 }
@@ -395,7 +400,7 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
         SetReason(pstrReason, "the picture is too large for this platform");
         return {};
     }
-    CMemoryBlock block = CMemoryBlock::Allocate(static_cast<std::size_t>(nBlockSize));
+    CMemoryBlock block = CMemoryBlock::AllocateUncleared(static_cast<std::size_t>(nBlockSize));
     if (!block) {
         SetReason(pstrReason,
                   Format("cannot allocate %" PRIu64 " bytes for the picture", nBlockSize));

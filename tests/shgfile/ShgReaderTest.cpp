@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -278,6 +279,36 @@ TEST(ShgReaderTest, PackedDataCutShortLeavesZeroRowsAndPackedExcessIsDropped) {
     ASSERT_TRUE(excess.m_block) << excess.m_strReason;
     ASSERT_TRUE(ParseDib(BlockBytes(excess.m_block), dib));
     EXPECT_EQ(dib.nSizeImage, excess.m_block.GetSize() - 40 - 1024);
+}
+
+TEST(ShgReaderTest, EveryByteAfterTheDataIsZeroWhateverTheMemoryHeldBefore) {
+    // The block is not cleared when it is allocated: the reader zero-fills
+    // what the data does not reach. Blocks of the same size freed just before
+    // leave their bytes behind for it to find (and the sanitizer build fills
+    // new memory with a pattern of its own).
+    for (std::uint8_t nPacking = 0; nPacking <= 3; ++nPacking) {
+        SCOPED_TRACE(static_cast<int>(nPacking));
+        const CShgDescription desc = Picture(8, 64, 40, nPacking);
+        Bytes file = BuildShg(desc);
+        if (nPacking != 0) file.erase(file.end() - 40, file.end());  // data cut short
+        const std::size_t nBlock = std::max<std::size_t>(40 + 1024 + 64 * 40, file.size());
+        for (int n = 0; n < 4; ++n) {
+            std::vector<std::uint8_t> dirty(nBlock, 0xEE);
+            // Keeps the compiler from leaving out the allocation.
+            asm volatile("" : : "r"(dirty.data()) : "memory");
+        }
+        CShgReadResult result;
+        ReadShgBytes(file, result);
+        ASSERT_TRUE(result.m_block) << result.m_strReason;
+        const Bytes block = BlockBytes(result.m_block);
+        CDibView dib;
+        ASSERT_TRUE(ParseDib(block, dib));
+        const std::size_t nEnd = 40 + 1024 + dib.nSizeImage;
+        ASSERT_LE(nEnd, block.size());
+        EXPECT_EQ(std::count(block.begin() + static_cast<std::ptrdiff_t>(nEnd), block.end(), 0),
+                  static_cast<std::ptrdiff_t>(block.size() - nEnd));
+        EXPECT_EQ(nPacking == 0, dib.nSizeImage == desc.pixels.size());
+    }
 }
 
 TEST(ShgReaderTest, RefusesWhatItCannotRead) {
