@@ -216,17 +216,12 @@ static_assert((kSureInput / kLongestGroup) * 8 >= kLongestGroupOutput + kLongest
 // Most bytes one byte of LZ77 data decodes to: a two-byte token gives 18.
 constexpr std::size_t kLz77Expansion = 9;
 
-// A block of n bytes that are not cleared first: the decoders write every
-// byte they answer.
-std::unique_ptr<std::uint8_t[]> UnclearedBytes(std::size_t n) {
-    return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[n == 0 ? 1 : n]);
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> DecodeLz77(std::span<const std::uint8_t> source, std::size_t nLimit) {
     const std::size_t nBound = std::min(source.size() * kLz77Expansion, nLimit);
-    const std::unique_ptr<std::uint8_t[]> pOutput = UnclearedBytes(nBound);
+    const std::unique_ptr<std::uint8_t[]> pOutput =
+        std::make_unique_for_overwrite<std::uint8_t[]>(nBound);
     const std::size_t nWritten = DecodeLz77(source, std::span<std::uint8_t>(pOutput.get(), nBound));
     return std::vector<std::uint8_t>(pOutput.get(), pOutput.get() + nWritten);
 }
@@ -236,7 +231,8 @@ std::size_t DecodeLz77RunLength(std::span<const std::uint8_t> source,
     // Pages of the intermediate block that the data does not reach are
     // never touched.
     const std::size_t nBound = source.size() * kLz77Expansion;
-    const std::unique_ptr<std::uint8_t[]> pRuns = UnclearedBytes(nBound);
+    const std::unique_ptr<std::uint8_t[]> pRuns =
+        std::make_unique_for_overwrite<std::uint8_t[]>(nBound);
     const std::size_t nRuns = DecodeLz77(source, std::span<std::uint8_t>(pRuns.get(), nBound));
     return DecodeRunLength(std::span<const std::uint8_t>(pRuns.get(), nRuns), destination);
 }
@@ -313,9 +309,9 @@ std::size_t ReadRunLengthData(CFile& file, std::span<std::uint8_t> destination,
     const std::uint64_t nLeft = nLength > nPosition ? nLength - nPosition : 0;
     const std::size_t nWanted = static_cast<std::size_t>(
         std::min<std::uint64_t>(static_cast<std::uint64_t>(nDataSize), nLeft));
-    std::vector<std::uint8_t> data(nWanted);
-    const std::size_t nRead = nWanted > 0 ? file.Read(data.data(), nWanted) : 0;
-    return DecodeRunLength(std::span<const std::uint8_t>(data.data(), nRead), destination);
+    const auto pData = std::make_unique_for_overwrite<std::uint8_t[]>(nWanted);
+    const std::size_t nRead = nWanted > 0 ? file.Read(pData.get(), nWanted) : 0;
+    return DecodeRunLength(std::span<const std::uint8_t>(pData.get(), nRead), destination);
 }
 
 }  // namespace vd

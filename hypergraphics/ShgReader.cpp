@@ -248,9 +248,9 @@ bool ReadPicture(CFile& file, const CShgPictureHeader& header, std::span<std::ui
     } else {
         const std::size_t nWanted =
             static_cast<std::size_t>(std::min<std::uint64_t>(header.nDataSize, BytesLeft(file)));
-        std::vector<std::uint8_t> data(nWanted);
-        const std::size_t nRead = nWanted > 0 ? file.Read(data.data(), nWanted) : 0;
-        const std::span<const std::uint8_t> packed(data.data(), nRead);
+        const auto pData = std::make_unique_for_overwrite<std::uint8_t[]>(nWanted);
+        const std::size_t nRead = nWanted > 0 ? file.Read(pData.get(), nWanted) : 0;
+        const std::span<const std::uint8_t> packed(pData.get(), nRead);
         if (header.nPacking == kPackingLz77) {
             nWritten = DecodeLz77(packed, pixels);
         } else {
