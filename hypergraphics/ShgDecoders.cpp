@@ -25,34 +25,6 @@ inline void Store4(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 constexpr std::size_t kLongestRun = 128;
 constexpr std::size_t kLongestRunItem = 1 + 127;
 
-// The number of bytes the run-length data decodes to.
-std::size_t RunLengthDecodedSize(std::span<const std::uint8_t> source) {
-    const std::uint8_t* const pIn = source.data();
-    const std::size_t nSize = source.size();
-    std::size_t nIn = 0;
-    std::size_t nOut = 0;
-    // Whole items first, without branches on their kind.
-    while (nSize - nIn > kLongestRunItem) {
-        const unsigned nControl = pIn[nIn];
-        const bool bLiteral = nControl > 0x80;
-        const std::size_t nRun = bLiteral ? nControl - 0x80u : nControl;
-        nOut += nRun;
-        nIn += bLiteral ? nRun + 1 : 2;
-    }
-    while (nIn < nSize) {
-        const unsigned nControl = pIn[nIn++];
-        if (nControl > 0x80) {
-            const std::size_t nRun = nControl - 0x80u;
-            nOut += std::min(nRun, nSize - nIn);
-            nIn += std::min(nRun, nSize - nIn);
-        } else if (nIn < nSize) {
-            nOut += nControl;
-            ++nIn;
-        }
-    }
-    return nOut;
-}
-
 }  // namespace
 
 std::size_t DecodeRunLength(std::span<const std::uint8_t> source,
@@ -61,13 +33,12 @@ std::size_t DecodeRunLength(std::span<const std::uint8_t> source,
     std::uint8_t* const pOut = destination.data();
     std::size_t nIn = 0;
     std::size_t nOut = 0;
-    // Every byte below nEnd receives its final value, so runs are written in
-    // whole sixteen-byte pieces (128 bytes at most) while those stay below
-    // it: the bytes past a run's end are overwritten by the runs after it.
-    // Both kinds go one way, since which one comes next follows no pattern;
-    // the source holds every byte the pieces read.
-    const std::size_t nEnd = std::min(RunLengthDecodedSize(source), destination.size());
-    while (source.size() - nIn > kLongestRunItem && nEnd - nOut >= kLongestRun) {
+    // Runs are written in whole sixteen-byte pieces (128 bytes at most)
+    // while those stay inside the destination: the bytes past a run's end
+    // are overwritten by the runs after it, or by the zeros after the
+    // output. Both kinds go one way, since which one comes next follows no
+    // pattern; the source holds every byte the pieces read.
+    while (source.size() - nIn > kLongestRunItem && destination.size() - nOut >= kLongestRun) {
         const unsigned nControl = pIn[nIn];
         const bool bLiteral = nControl > 0x80;
         const std::size_t nRun = bLiteral ? nControl - 0x80u : nControl;
@@ -107,6 +78,7 @@ std::size_t DecodeRunLength(std::span<const std::uint8_t> source,
             nOut += nFill;
         }
     }
+    if (nOut < destination.size()) std::memset(pOut + nOut, 0, destination.size() - nOut);
     return nOut;
 }
 
@@ -302,7 +274,7 @@ std::size_t DecodeLz77(std::span<const std::uint8_t> source, std::span<std::uint
 
 std::size_t ReadRunLengthData(CFile& file, std::span<std::uint8_t> destination,
                               std::int32_t nDataSize) {
-    if (nDataSize <= 0) return 0;
+    if (nDataSize <= 0) return DecodeRunLength({}, destination);
     // Never allocate more than the file can still deliver.
     const std::uint64_t nLength = file.GetLength();
     const std::uint64_t nPosition = file.GetPosition();

@@ -16,7 +16,9 @@ namespace vd {
 // literal bytes; a control byte c up to 0x80 is followed by one value byte
 // written c times (0 writes nothing, 0x80 writes 128). Decoding ends at the
 // end of the source; a run cut short by it is taken only as far as its bytes
-// are there. Answers the number of bytes written.
+// are there. The rest of the destination is zero-filled (so the decoder
+// need not find first where its output ends). Answers the number of bytes
+// decoded.
 std::size_t DecodeRunLength(std::span<const std::uint8_t> source,
                             std::span<std::uint8_t> destination);
 
@@ -32,13 +34,15 @@ std::vector<std::uint8_t> DecodeLz77(std::span<const std::uint8_t> source, std::
 std::size_t DecodeLz77(std::span<const std::uint8_t> source, std::span<std::uint8_t> destination);
 
 // LZ77 data whose output is run-length data, decoded in turn into
-// destination; answers the number of bytes written.
+// destination, the rest of which is zero-filled; answers the number of bytes
+// decoded.
 std::size_t DecodeLz77RunLength(std::span<const std::uint8_t> source,
                                 std::span<std::uint8_t> destination);
 
 // Reads nDataSize bytes of run-length data from the current position of
 // file (fewer when the file ends first; none when nDataSize <= 0) and
-// decodes them into destination. Answers the number of bytes written.
+// decodes them into destination, the rest of which is zero-filled. Answers
+// the number of bytes decoded.
 std::size_t ReadRunLengthData(CFile& file, std::span<std::uint8_t> destination,
                               std::int32_t nDataSize);
 
