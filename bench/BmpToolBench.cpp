@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchUsage.h"
 #include "bench/ScratchFolder.h"
 #include "tests/gif/GifTestSupport.h"
 
@@ -99,35 +100,21 @@ bool WriteLargeBitmap(const std::string& path, std::uint32_t nSide) {
     return std::fclose(f) == 0 && bOk;
 }
 
-void PrintUsage() {
-    std::printf(
-        "usage: bench_bmp2gif [--quick] [WORK-FOLDER]\n"
-        "Runs `vellumdesk bmp2gif` and a row-reading giflib program on the same bitmaps and\n"
-        "prints CPU time (user+system, best of several runs) and peak memory of each.\n"
-        "Files go into a new folder inside WORK-FOLDER (default $TMPDIR or /tmp), and only\n"
-        "those files and that folder are removed afterwards.\n"
-        "  --quick  fewer runs, and no 16384 x 16384 bitmap\n");
-}
+constexpr char kUsage[] =
+    "usage: bench_bmp2gif [--quick] [WORK-FOLDER]\n"
+    "Runs `vellumdesk bmp2gif` and a row-reading giflib program on the same bitmaps and\n"
+    "prints CPU time (user+system, best of several runs) and peak memory of each.\n"
+    "Files go into a new folder inside WORK-FOLDER (default $TMPDIR or /tmp), and only\n"
+    "those files and that folder are removed afterwards.\n"
+    "  --quick  fewer runs, and no 16384 x 16384 bitmap\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool bQuick = false;
-    std::string strWork = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            PrintUsage();
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--quick") == 0) {
-            bQuick = true;
-        } else if (argv[i][0] == '-') {
-            PrintUsage();
-            return 2;
-        } else {
-            strWork = argv[i];
-        }
-    }
+    SQuickRun run;
+    if (const std::optional<int> nStatus = CheckQuickRun(argc, argv, kUsage, run)) return *nStatus;
+    const bool bQuick = run.bQuick;
+    const std::string& strWork = run.strWork;
     const std::unique_ptr<CScratchFolder> scratch = MakeScratchFolder("bench_bmp2gif", strWork);
     if (!scratch) return 1;
     const std::string strDir = scratch->Path().string();

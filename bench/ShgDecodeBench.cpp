@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchUsage.h"
 #include "bench/ScratchFolder.h"
 #include "common/File.h"
 #include "gif/BitmapFile.h"
@@ -137,28 +138,21 @@ void ConvertBmp(const std::string& path) {
     if (!bitmap.Load(source) || bitmap.ConvertToGif(target, nullptr) != 1) std::exit(1);
 }
 
+constexpr char kUsage[] =
+    "usage: bench_shg_decode [--quick] [WORK-FOLDER]\n"
+    "Converts LZ77-packed SHG pictures and the same pictures as uncompressed BMPs\n"
+    "to GIF in-process and prints the CPU time of each (best of several runs).\n"
+    "Files go into a new folder inside WORK-FOLDER (default $TMPDIR or /tmp); only\n"
+    "those files and that folder are removed afterwards.\n"
+    "  --quick  1024 x 1024 pictures and fewer runs\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool bQuick = false;
-    std::string strWork = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf(
-                "usage: bench_shg_decode [--quick] [WORK-FOLDER]\n"
-                "Converts LZ77-packed SHG pictures and the same pictures as uncompressed BMPs\n"
-                "to GIF in-process and prints the CPU time of each (best of several runs).\n"
-                "Files go into a new folder inside WORK-FOLDER (default $TMPDIR or /tmp); only\n"
-                "those files and that folder are removed afterwards.\n"
-                "  --quick  1024 x 1024 pictures and fewer runs\n");
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--quick") == 0) {
-            bQuick = true;
-        } else {
-            strWork = argv[i];
-        }
-    }
+    SQuickRun run;
+    if (const std::optional<int> nStatus = CheckQuickRun(argc, argv, kUsage, run)) return *nStatus;
+    const bool bQuick = run.bQuick;
+    const std::string& strWork = run.strWork;
     const std::unique_ptr<CScratchFolder> scratch = MakeScratchFolder("bench_shg_decode", strWork);
     if (!scratch) return 1;
     const std::string strDir = scratch->Path().string();
