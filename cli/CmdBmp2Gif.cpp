@@ -66,7 +66,7 @@ class CRun {
             std::fflush(stdout);
         } else {
             ++m_nFailed;
-            Fail("bmp2gif: " + strReason);
+            Fail("bmp2gif: " + ReasonNaming("convert", job.strBitmap, strReason));
         }
         if (m_bProgress) {
             std::fprintf(stderr, "bmp2gif: %zu of %zu bitmaps converted", m_nDone, m_jobs.size());
@@ -92,7 +92,8 @@ long long DefaultJobs() {
 int Run(const std::vector<std::string>& args) {
     CArguments parsed;
     std::string strProblem;
-    if (!ParseArguments(args, {{"-q", false}, {"-j", true}}, parsed, &strProblem)) {
+    if (!ParseArguments(args, {{"-q", false, "--quiet"}, {"-j", true, "--jobs"}}, parsed,
+                        &strProblem)) {
         return UsageError(kBmp2GifCommand, strProblem);
     }
     if (parsed.operands.size() < 2) {
@@ -115,8 +116,8 @@ int Run(const std::vector<std::string>& args) {
         // parallel: the later one is refused.
         const auto [it, bNew] = sources.emplace(job.strGif, job.strBitmap);
         if (!bNew) {
-            job.strRefusal = "skipped " + QuotePath(job.strBitmap) + ": " + QuotePath(job.strGif) +
-                             " is written from " + QuotePath(it->second);
+            job.strRefusal = "cannot convert " + QuotePath(job.strBitmap) + ": " +
+                             QuotePath(job.strGif) + " is written from " + QuotePath(it->second);
         }
         jobs.push_back(std::move(job));
     }
@@ -148,8 +149,8 @@ const CCommand kBmp2GifCommand = {
     "  DEST    the destination folder (out/ or an existing folder out give\n"
     "          out/NAME.gif); anything else is a prefix joined unchanged in front\n"
     "          of the GIF's name (out/pre- gives out/pre-NAME.gif).\n"
-    "  -j N    convert N bitmaps at a time (default: the number of cores).\n"
-    "  -q      print nothing on success.\n"
+    "  -j, --jobs=N  convert N bitmaps at a time (default: the number of cores).\n"
+    "  -q, --quiet   print nothing on success.\n"
     "\n"
     "Prints the path of each GIF written, one a line, as they are done; on a\n"
     "terminal a progress line shows how far a run of many bitmaps is. The GIF\n"

@@ -17,12 +17,13 @@ const CCommand kCategoriesCommand = {
     "compile a category list into kategorien.bin",
     "vellumdesk categories [-q] LIST DEST",
     "Compiles the category list LIST (a text file) into the file\n"
-    "DEST + \"kategorien.bin\" and prints that path (-q: prints nothing). DEST\n"
+    "DEST + \"kategorien.bin\" and prints that path (-q, --quiet: nothing). DEST\n"
     "is a folder with its trailing separator (\"out/\"), or an existing folder\n"
     "(\"out\"); anything else is joined in front of the name as it stands.\n\n"
     "Each line that is not empty reads name=text,first,second: the name runs\n"
     "to the first \"=\", the text to the next \",\" (each at most 127 characters),\n"
     "and the two numbers are stored as bytes (0..255, wrapping).\n\n"
+    "LIST \"-\" reads standard input.\n\n"
     "On failure the reason names the file (and the line), and the records\n"
     "compiled before stay in the output.\n",
     Run,

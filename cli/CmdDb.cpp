@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "cli/Arguments.h"
@@ -29,13 +31,26 @@ static int RunInit(const std::vector<std::string>& args) {
     std::vector<std::string> sqlTexts;
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string strText;
+        errno = 0;
         if (!ReadWholeFile(args[i], strText)) {
-            return Fail("db init: cannot read the SQL file " + QuotePath(args[i]));
+            return Fail("db init: cannot read " + QuotePath(args[i]) + ": " +
+                        std::strerror(errno != 0 ? errno : EIO));
         }
         sqlTexts.push_back(std::move(strText));
     }
     std::string strReason;
-    if (!CreateProjectDatabase(args[0], sqlTexts, &strReason)) return Fail("db init: " + strReason);
+    if (!CreateProjectDatabase(args[0], sqlTexts, &strReason)) {
+        // "SQL text N: why" names the file the text came from.
+        constexpr const char* kSqlText = "SQL text ";
+        std::size_t nText = 0;
+        std::size_t nColon = strReason.find(": ");
+        if (strReason.rfind(kSqlText, 0) == 0 && nColon != std::string::npos &&
+            std::sscanf(strReason.c_str() + std::strlen(kSqlText), "%zu", &nText) == 1 &&
+            nText >= 1 && nText < args.size()) {
+            strReason = "cannot run " + QuotePath(args[nText]) + strReason.substr(nColon);
+        }
+        return Fail("db init: " + strReason);
+    }
     return kExitSuccess;
 }
 
@@ -46,9 +61,9 @@ static int RunCheck(const std::vector<std::string>& args) {
     for (const std::string& strLine : result.lines) std::printf("%s\n", strLine.c_str());
     std::fflush(stdout);
     if (result.nProblems > 0) {
-        return Fail("db check: " + std::to_string(result.nProblems) +
-                    (result.nProblems == 1 ? " problem" : " problems") + " in " +
-                    QuotePath(args[0]));
+        return Fail("db check: cannot use " + QuotePath(args[0]) + ": " +
+                    std::to_string(result.nProblems) +
+                    (result.nProblems == 1 ? " problem" : " problems"));
     }
     if (result.nWarnings > 0) {
         std::printf("'%s' holds everything the library reads, with %d warning%s.\n",

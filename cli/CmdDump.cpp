@@ -36,7 +36,8 @@ bool ReadWholeFile(const std::string& strPath, std::vector<std::uint8_t>& bytes,
     errno = 0;
     std::unique_ptr<std::FILE, CCloser> pFile(std::fopen(strPath.c_str(), "rb"));
     if (!pFile) {
-        *pstrCause = std::string("cannot open: ") + std::strerror(errno != 0 ? errno : ENOENT);
+        *pstrCause =
+            "cannot open " + QuotePath(strPath) + ": " + std::strerror(errno != 0 ? errno : ENOENT);
         return false;
     }
     std::uint8_t buffer[16384];
@@ -44,7 +45,8 @@ bool ReadWholeFile(const std::string& strPath, std::vector<std::uint8_t>& bytes,
         errno = 0;
         const std::size_t nRead = std::fread(buffer, 1, sizeof buffer, pFile.get());
         if (nRead > kMaxDumpSize - bytes.size()) {
-            *pstrCause = "larger than " + std::to_string(kMaxDumpSize >> 20) +
+            *pstrCause = "cannot read " + QuotePath(strPath) + ": larger than " +
+                         std::to_string(kMaxDumpSize >> 20) +
                          " MiB, too large for a navigation file";
             return false;
         }
@@ -52,7 +54,8 @@ bool ReadWholeFile(const std::string& strPath, std::vector<std::uint8_t>& bytes,
         if (nRead < sizeof buffer) break;
     }
     if (std::ferror(pFile.get()) != 0) {
-        *pstrCause = std::string("read error: ") + std::strerror(errno != 0 ? errno : EIO);
+        *pstrCause =
+            "cannot read " + QuotePath(strPath) + ": " + std::strerror(errno != 0 ? errno : EIO);
         return false;
     }
     return true;
@@ -76,7 +79,8 @@ int DumpContents(const std::string& strPath, const std::vector<std::uint8_t>& by
                     record.bTerminated ? "" : " (no terminating zero byte)");
     }
     std::fflush(stdout);
-    return bWhole ? kExitSuccess : Fail("dump: " + QuotePath(strPath) + ": " + strProblem);
+    return bWhole ? kExitSuccess
+                  : Fail("dump: cannot read " + QuotePath(strPath) + ": " + strProblem);
 }
 
 int DumpCategories(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
@@ -89,7 +93,8 @@ int DumpCategories(const std::string& strPath, const std::vector<std::uint8_t>& 
                     unsigned{record.nSecond});
     }
     std::fflush(stdout);
-    return bWhole ? kExitSuccess : Fail("dump: " + QuotePath(strPath) + ": " + strProblem);
+    return bWhole ? kExitSuccess
+                  : Fail("dump: cannot read " + QuotePath(strPath) + ": " + strProblem);
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -113,7 +118,7 @@ int Run(const std::vector<std::string>& args) {
     std::vector<std::uint8_t> bytes;
     std::string strCause;
     if (!ReadWholeFile(strPath, bytes, &strCause)) {
-        return Fail("dump: " + QuotePath(strPath) + ": " + strCause);
+        return Fail("dump: " + strCause);
     }
 
     if (kind == EFileKind::unknown) kind = KindByName(strPath);
@@ -123,8 +128,8 @@ int Run(const std::vector<std::string>& args) {
         } else if (vd::bLooksLikeCategories(bytes.data(), bytes.size())) {
             kind = EFileKind::categories;
         } else {
-            return Fail("dump: " + QuotePath(strPath) +
-                        ": holds neither contents nor category records (name the kind with "
+            return Fail("dump: cannot read " + QuotePath(strPath) +
+                        ": it holds neither contents nor category records (name the kind with "
                         "--contents or --categories)");
         }
     }

@@ -36,7 +36,7 @@ int Run(const std::vector<std::string>& args) {
     std::string strReason;
     const int nResult =
         bConvertSHGToGIFMAP(parsed.operands[0], picture.strShg, picture.nKey, &strReason, &request);
-    if (nResult != 1) return Fail("links: " + ReasonNaming(picture.strShg, strReason));
+    if (nResult != 1) return Fail("links: " + ReasonNaming("resolve", picture.strShg, strReason));
     std::size_t nUnresolved = 0;
     for (const SLinkLine& line : links.Lines()) {
         std::printf("%zu %s %s %s%s\n", line.nHotspot, HotspotKindName(line.nType),

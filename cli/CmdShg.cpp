@@ -34,8 +34,8 @@ int PicturesFromArguments(const std::vector<std::string>& operands,
 int Run(const std::vector<std::string>& args) {
     CArguments parsed;
     std::string strProblem;
-    if (!ParseArguments(args, {{"-q", false}, {"--strict", false}, {"--list", true}}, parsed,
-                        &strProblem)) {
+    if (!ParseArguments(args, {{"-q", false, "--quiet"}, {"--strict", false}, {"--list", true}},
+                        parsed, &strProblem)) {
         return UsageError(kShgCommand, strProblem);
     }
     if (parsed.operands.empty()) return UsageError(kShgCommand, "DATABASE is needed");
@@ -77,7 +77,7 @@ int Run(const std::vector<std::string>& args) {
             Fail("shg: " + strReason);
             break;
         }
-        Fail("shg: " + ReasonNaming(picture.strShg, strReason));
+        Fail("shg: " + ReasonNaming("publish", picture.strShg, strReason));
     }
     std::fflush(stdout);
     PrintUnresolvedSummary(kShgCommand, nUnresolved);
@@ -102,8 +102,9 @@ const CCommand kShgCommand = {
     "  --list FILE  read the pictures from FILE, one \"KEY SHG\" a line (blanks\n"
     "               between; the path runs to the end of the line and may hold\n"
     "               blanks); blank lines and lines starting with # are skipped.\n"
-    "               Relative paths count from the working folder.\n"
-    "  -q           print nothing on success.\n"
+    "               Relative paths count from the working folder. FILE \"-\" is\n"
+    "               standard input.\n"
+    "  -q, --quiet  print nothing on success.\n"
     "  --strict     an unresolved link fails the run (exit status 1).\n"
     "\n"
     "For each picture written, one line on stdout: the GIF's path, a tab, the\n"

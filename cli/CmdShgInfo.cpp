@@ -73,7 +73,7 @@ static bool ShowFile(const std::string& strPath) {
         // published (24 bits per pixel, for one): its header and hotspots
         // are still shown, then why it cannot be published.
         if (header.nWidth == 0 && header.nHeight == 0 && header.nBitCount == 0) {
-            Fail("shg-info: " + QuotePath(strPath) + ": " + strReason);
+            Fail("shg-info: " + ReasonNaming("read", strPath, strReason));
             return false;
         }
         PrintPicture(header, false);
@@ -89,7 +89,7 @@ static bool ShowFile(const std::string& strPath) {
         return false;
     }
     std::fflush(stdout);
-    Fail("shg-info: " + QuotePath(strPath) + ": cannot be published: " + strReason);
+    Fail("shg-info: cannot publish " + QuotePath(strPath) + ": " + strReason);
     return false;
 }
 

@@ -29,8 +29,9 @@ extern const CCommand kShgInfoCommand;
 extern const CCommand kDumpCommand;
 extern const CCommand kDbCommand;
 
-// Error lines read "vellumdesk: COMMAND: what failed: why", paths in single
-// quotes. strMessage starts with the command's name ("shg: cannot open ...").
+// Error lines read "vellumdesk: COMMAND: cannot VERB 'PATH': why", in lower
+// case without a final period. strMessage starts with the command's name
+// ("shg: cannot open 'a.shg': No such file or directory").
 // Prints the line on stderr and answers kExitFailure.
 int Fail(const std::string& strMessage);
 // Prints "vellumdesk: COMMAND: warning: TEXT" on stderr.
@@ -40,8 +41,9 @@ void Warn(const CCommand& command, const std::string& strText);
 int UsageError(const CCommand& command, const std::string& strProblem);
 // The path in single quotes, as error lines show paths.
 std::string QuotePath(const std::string& strPath);
-// strReason as it names strPath: unchanged when it quotes the path already,
-// else with "'PATH': " in front.
-std::string ReasonNaming(const std::string& strPath, const std::string& strReason);
+// strReason in the one error form: unchanged when it reads "cannot VERB
+// 'PATH': ..." already, else with "cannot VERB 'PATH': " in front.
+std::string ReasonNaming(const char* pszVerb, const std::string& strPath,
+                         const std::string& strReason);
 
 }  // namespace vd::cli

@@ -17,6 +17,7 @@
 #include <new>
 #include <system_error>
 
+#include "hypergraphics/EngineReason.h"
 #include "projectdb/EngineException.h"
 #include "projectdb/JetFile.h"
 #include "projectdb/JetLibmdb.h"
@@ -110,12 +111,12 @@ const CDocumentedField* FindDocumented(const CDocumentedTable& table, const std:
 }
 
 CTablePlan PlanTable(jet::CJetFile& file, const CDocumentedTable& documented,
-                     const std::string& strSource, std::vector<std::string>& notes) {
+                     std::vector<std::string>& notes) {
     CTablePlan plan;
     plan.pDocumented = &documented;
     const jet::CCatalogEntry* pEntry = file.FindTable(documented.pszName);
     if (pEntry == nullptr || !pEntry->IsTable()) {
-        throw CFailure{"'" + strSource + "' has no table '" + documented.pszName + "'"};
+        throw CFailure{std::string("it has no table '") + documented.pszName + "'"};
     }
     // Only the fields that are written are loaded: integers and texts.
     try {
@@ -127,14 +128,14 @@ CTablePlan PlanTable(jet::CJetFile& file, const CDocumentedTable& documented,
         }
         file.LoadColumns(plan.contents, written);
     } catch (const jet::CJetFormatError& error) {
-        throw CFailure{"'" + strSource + "' is damaged: table '" + documented.pszName +
+        throw CFailure{std::string("it is damaged: table '") + documented.pszName +
                        "': " + error.what()};
     } catch (const jet::CJetLimitError& error) {
-        throw CFailure{"the table '" + std::string(documented.pszName) + "' in '" + strSource +
+        throw CFailure{"the table '" + std::string(documented.pszName) +
                        "' cannot be loaded: " + error.what()};
     } catch (const std::bad_alloc&) {
         throw CFailure{"there is not enough memory to load the table '" +
-                       std::string(documented.pszName) + "' of '" + strSource + "'"};
+                       std::string(documented.pszName) + "'"};
     }
     const auto& columns = plan.contents.definition.columns;
     const std::string strTable = documented.pszName;
@@ -242,7 +243,7 @@ void Execute(sqlite3* pDb, const std::string& strSql) {
     if (sqlite3_exec(pDb, strSql.c_str(), nullptr, nullptr, &pszError) == SQLITE_OK) return;
     const std::string strError = pszError != nullptr ? pszError : sqlite3_errmsg(pDb);
     sqlite3_free(pszError);
-    throw CFailure{"cannot write: " + strError};
+    throw CFailure{"writing failed: " + strError};
 }
 
 void WriteTable(sqlite3* pDb, const CTablePlan& plan) {
@@ -261,7 +262,7 @@ void WriteTable(sqlite3* pDb, const CTablePlan& plan) {
                                ") VALUES (" + strParams + ")";
     sqlite3_stmt* pRaw = nullptr;
     if (sqlite3_prepare_v2(pDb, strSql.c_str(), -1, &pRaw, nullptr) != SQLITE_OK) {
-        throw CFailure{std::string("cannot write: ") + sqlite3_errmsg(pDb)};
+        throw CFailure{std::string("writing failed: ") + sqlite3_errmsg(pDb)};
     }
     std::unique_ptr<sqlite3_stmt, CStatementFinalizer> pStmt(pRaw);
     // Rows in the order they are stored, so that records with equal keys
@@ -281,8 +282,8 @@ void WriteTable(sqlite3* pDb, const CTablePlan& plan) {
             ++nParam;
         }
         if (sqlite3_step(pStmt.get()) != SQLITE_DONE) {
-            throw CFailure{"cannot write a row of '" + std::string(plan.pDocumented->pszName) +
-                           "': " + sqlite3_errmsg(pDb)};
+            throw CFailure{"a row of the table '" + std::string(plan.pDocumented->pszName) +
+                           "' cannot be written: " + sqlite3_errmsg(pDb)};
         }
         sqlite3_reset(pStmt.get());
         sqlite3_clear_bindings(pStmt.get());
@@ -334,10 +335,12 @@ int RunDbConvert(const std::vector<std::string>& args) {
     std::error_code ec;
     if (std::filesystem::symlink_status(strOut, ec).type() !=
         std::filesystem::file_type::not_found) {
-        return Fail("db convert: '" + strOut + "' already exists; it is left as it is");
+        return Fail("db convert: cannot create " + QuotePath(strOut) +
+                    ": it exists already (left as it is)");
     }
     if (IsSqliteFile(strSource)) {
-        return Fail("db convert: '" + strSource + "' is already an SQLite project database");
+        return Fail("db convert: cannot convert " + QuotePath(strSource) +
+                    ": it is an SQLite project database already");
     }
     std::vector<std::string> notes;
     std::vector<CTablePlan> plans;
@@ -347,18 +350,25 @@ int RunDbConvert(const std::vector<std::string>& args) {
         try {
             file.GetCatalog();
         } catch (const jet::CJetFormatError& error) {
-            throw CFailure{"'" + strSource + "' is damaged: its catalog: " + error.what()};
+            throw CFailure{std::string("it is damaged: its catalog: ") + error.what()};
         } catch (const jet::CJetLimitError& error) {
-            throw CFailure{"the catalog of '" + strSource + "' cannot be loaded: " + error.what()};
+            throw CFailure{std::string("its catalog cannot be loaded: ") + error.what()};
         }
         for (const CDocumentedTable& table : DocumentedTables()) {
-            plans.push_back(PlanTable(file, table, strSource, notes));
+            plans.push_back(PlanTable(file, table, notes));
         }
         WriteDatabase(strOut, plans);
     } catch (const CEngineException& error) {
-        return Fail("db convert: " + error.GetDescription());
+        return Fail("db convert: cannot convert " + QuotePath(strSource) + ": " +
+                    EngineReason(error.GetDescription(), strSource));
     } catch (const CFailure& failure) {
-        return Fail("db convert: " + failure.strReason + "; nothing was written");
+        // Failures of the output name it; all others are the source's.
+        const bool bNamesPath = failure.strReason.rfind("cannot ", 0) == 0;
+        return Fail("db convert: " +
+                    (bNamesPath
+                         ? failure.strReason
+                         : "cannot convert " + QuotePath(strSource) + ": " + failure.strReason) +
+                    "; nothing was written");
     }
     for (const std::string& strNote : notes) std::printf("%s\n", strNote.c_str());
     for (const CTablePlan& plan : plans) {
@@ -373,9 +383,8 @@ int RunDbConvert(const std::vector<std::string>& args) {
 
 int RunDbConvert(const std::vector<std::string>& args) {
     if (args.size() != 2) return UsageError(kDbCommand, "convert needs SOURCE and OUT");
-    return Fail(
-        "db convert: this build cannot read Jet (.mdb) databases (it was built without "
-        "libmdb)");
+    return Fail("db convert: cannot convert " + QuotePath(args[0]) +
+                ": this build cannot read Jet (.mdb) databases (it was built without libmdb)");
 }
 
 #endif

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/Arguments.h"
+#include "cli/CheckedStdout.h"
 #include "cli/Command.h"
+#include "vellumdesk.h"
 
 namespace vd::cli {
 
@@ -32,10 +35,13 @@ int UsageError(const CCommand& command, const std::string& strProblem) {
 
 std::string QuotePath(const std::string& strPath) { return "'" + strPath + "'"; }
 
-std::string ReasonNaming(const std::string& strPath, const std::string& strReason) {
-    const std::string strQuoted = QuotePath(strPath);
-    if (strReason.find(strQuoted) != std::string::npos) return strReason;
-    return strQuoted + ": " + strReason;
+std::string ReasonNaming(const char* pszVerb, const std::string& strPath,
+                         const std::string& strReason) {
+    // "cannot VERB 'PATH': ..." already; "cannot allocate ..." names no path.
+    if (strReason.rfind("cannot ", 0) == 0 && strReason.find('\'') != std::string::npos) {
+        return strReason;
+    }
+    return std::string("cannot ") + pszVerb + " " + QuotePath(strPath) + ": " + strReason;
 }
 
 static void PrintToolHelp(std::FILE* out) {
@@ -54,9 +60,22 @@ static void PrintToolHelp(std::FILE* out) {
                  "'vellumdesk COMMAND --help' (or 'vellumdesk help COMMAND') describes a\n"
                  "command. \"--\" ends a command's options; arguments after it are taken as\n"
                  "they stand.\n\n"
-                 "Exit status: 0 on success, 1 when the work failed, 2 on a usage error.\n"
-                 "Error lines read \"vellumdesk: COMMAND: what failed: why\", with paths in\n"
-                 "single quotes.\n");
+                 "A FILE of text to read (an outline, a category list, a --list file) may be\n"
+                 "\"-\", standard input.\n\n"
+                 "Exit status: 0 on success, 1 when the work failed (a write error on\n"
+                 "standard output included), 2 on a usage error.\n"
+                 "Error lines read \"vellumdesk: COMMAND: cannot VERB 'PATH': why\".\n");
+}
+
+// The GNU form: name, package and version; copyright; licence.
+static void PrintVersion() {
+    std::printf(
+        "vellumdesk (Vellumdesk tools library) %s\n"
+        "Copyright (C) 2026 the Vellumdesk tools library authors.\n"
+        "License: MIT <https://opensource.org/license/mit>.\n"
+        "This is free software: you are free to change and redistribute it.\n"
+        "There is NO WARRANTY, to the extent permitted by law.\n",
+        VELLUMDESK_VERSION_STRING);
 }
 
 static void PrintCommandHelp(const CCommand& command) {
@@ -90,6 +109,10 @@ static int RunCommand(const CCommand& command, const std::vector<std::string>& a
     }
     try {
         return command.pfnRun(args);
+    } catch (const CHelpRequested&) {
+        // A bundled or shortened form of --help ("-qh", "--he").
+        PrintCommandHelp(command);
+        return kExitSuccess;
     } catch (const std::bad_alloc&) {
         return Fail(std::string(command.pszName) + ": out of memory");
     } catch (const std::exception& error) {
@@ -108,7 +131,7 @@ static int Main(int argc, char** argv) {
         return kExitSuccess;
     }
     if (first == "--version") {
-        std::printf("vellumdesk %s\n", VELLUMDESK_VERSION);
+        PrintVersion();
         return kExitSuccess;
     }
     if (first == "help") {
@@ -132,9 +155,19 @@ static int Main(int argc, char** argv) {
 // Whatever escapes a command (an allocation that failed, an error no command
 // expected) ends the tool with one line on stderr and status 1, never with an
 // abort. The messages are printed without allocating.
+// Text that could not be written to stdout fails the run, with the reason, as
+// GNU tools do; a command that failed already keeps its status.
+static int Finish(int nStatus) {
+    const int nError = vd::cli::CloseCheckedStdout();
+    if (nError == 0) return nStatus;
+    std::fprintf(stderr, "vellumdesk: write error: %s\n", std::strerror(nError));
+    return nStatus == vd::cli::kExitSuccess ? vd::cli::kExitFailure : nStatus;
+}
+
 int main(int argc, char** argv) {
+    vd::cli::InstallCheckedStdout();
     try {
-        return vd::cli::Main(argc, argv);
+        return Finish(vd::cli::Main(argc, argv));
     } catch (const std::bad_alloc&) {
         std::fputs("vellumdesk: out of memory\n", stderr);
     } catch (const std::exception& error) {
@@ -142,5 +175,5 @@ int main(int argc, char** argv) {
     } catch (...) {
         std::fputs("vellumdesk: unexpected internal error\n", stderr);
     }
-    return vd::cli::kExitFailure;
+    return Finish(vd::cli::kExitFailure);
 }

@@ -21,6 +21,23 @@ foreach(line IN LISTS lines)
     string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
     string(APPEND section ".SS ${command}\n.nf\n${text}.fi\n")
 endforeach()
+string(APPEND section "[SEE ALSO]
+.BR pkg-config (1)
+.PP
+The library's header
+.I vellumdesk.h
+describes its four operations; the README (installed in
+.IR share/doc/vellumdesk )
+describes the library, the tool, how to build and install them and how a host
+finds the library (CMake, pkg-config or plain compiler flags).
+[REPORTING BUGS]
+Report bugs to the Vellumdesk tools library authors through the project's
+issue tracker. Give the command line, the error lines, the version
+.RB ( \\-\\-version )
+and, where you can, the files the command read.
+[LICENSE]
+MIT; see the file LICENSE installed with the README.
+")
 get_filename_component(folder "${OUT}" DIRECTORY)
 set(include "${folder}/vellumdesk-man-commands.h2m")
 file(WRITE "${include}" "${section}")

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <limits>
 
 #include "cli/Arguments.h"
@@ -22,12 +23,18 @@ bool ParseSourceKey(const std::string& strText, std::int32_t& nKey) {
 
 bool ReadPictureList(const std::string& strPath, std::vector<SPicture>& pictures,
                      std::string* pstrProblem) {
-    std::ifstream in(strPath, std::ios::binary);
-    if (!in) {
-        *pstrProblem = "cannot open the list " + QuotePath(strPath) + ": " +
-                       std::strerror(errno != 0 ? errno : ENOENT);
-        return false;
+    // "-" is standard input.
+    std::ifstream file;
+    if (strPath != "-") {
+        errno = 0;
+        file.open(strPath, std::ios::binary);
+        if (!file) {
+            *pstrProblem = "cannot open " + QuotePath(strPath) + ": " +
+                           std::strerror(errno != 0 ? errno : ENOENT);
+            return false;
+        }
     }
+    std::istream& in = strPath == "-" ? std::cin : file;
     constexpr const char* kBlanks = " \t\r\f\v";
     std::string strLine;
     for (std::size_t nLine = 1; std::getline(in, strLine); ++nLine) {
@@ -37,7 +44,8 @@ bool ReadPictureList(const std::string& strPath, std::vector<SPicture>& pictures
         const std::string strKey = strLine.substr(nStart, nKeyEnd - nStart);
         const std::size_t nPath =
             nKeyEnd == std::string::npos ? nKeyEnd : strLine.find_first_not_of(kBlanks, nKeyEnd);
-        const std::string strWhere = QuotePath(strPath) + ": line " + std::to_string(nLine) + ": ";
+        const std::string strWhere =
+            "cannot read " + QuotePath(strPath) + ": line " + std::to_string(nLine) + ": ";
         SPicture picture;
         if (!ParseSourceKey(strKey, picture.nKey)) {
             *pstrProblem = strWhere + "KEY must be a whole number (32 bits), not '" + strKey + "'";
@@ -51,7 +59,8 @@ bool ReadPictureList(const std::string& strPath, std::vector<SPicture>& pictures
         pictures.push_back(std::move(picture));
     }
     if (in.bad()) {
-        *pstrProblem = "cannot read the list " + QuotePath(strPath);
+        *pstrProblem =
+            "cannot read " + QuotePath(strPath) + ": " + std::strerror(errno != 0 ? errno : EIO);
         return false;
     }
     return true;

@@ -48,7 +48,7 @@ int bCompileCategory(const std::string& strList, const std::string& strPrefix,
         if (line[0] == '\n') continue;  // blank line: no record
 
         const auto Fail = [&](const std::string& strProblem) {
-            SetReason(pstrReason, "'" + strList + "': " +
+            SetReason(pstrReason, "cannot compile '" + strList + "': " +
                                       LinePlace(reader.GetLineNumber(), reader.GetColumn()) + ": " +
                                       strProblem + " (expected name=text,number,number)");
             return 0;

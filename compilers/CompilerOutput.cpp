@@ -56,7 +56,7 @@ bool CBinaryOutput::Close(std::string* pstrReason) {
     }
     std::string strCause;
     if (!m_pending.Commit(&strCause)) {
-        SetReason(pstrReason, m_strPath + ": cannot replace: " + strCause);
+        SetReason(pstrReason, "cannot replace '" + m_strPath + "': " + strCause);
         return false;
     }
     return true;
@@ -101,13 +101,12 @@ bool bOpenCompilation(const std::string& strInput, const char* pszInputKind,
                       std::string* pstrReason) {
     std::string strCause;
     if (!reader.Open(strInput, &strCause)) {
-        SetReason(pstrReason, std::string("cannot open the ") + pszInputKind + " '" + strInput +
-                                  "': " + strCause);
+        SetReason(pstrReason, "cannot open '" + strInput + "': " + strCause);
         return false;
     }
     if (bSameFile(strInput, strOutput)) {
-        SetReason(pstrReason,
-                  "'" + strOutput + "': is the " + pszInputKind + " itself and is left untouched");
+        SetReason(pstrReason, "cannot replace '" + strOutput + "': it is the " + pszInputKind +
+                                  " itself (left untouched)");
         return false;
     }
     if (!output.Create(strOutput, &strCause)) {

@@ -56,7 +56,7 @@ int bCompileContents(const std::string& strOutline, const std::string& strPrefix
         if (line[0] == '\n') continue;  // blank line: no record, level unchanged
 
         const auto Place = [&] {
-            return "'" + strOutline +
+            return "cannot compile '" + strOutline +
                    "': " + LinePlace(reader.GetLineNumber(), reader.GetColumn()) + ": ";
         };
         std::size_t nPos = 0;

@@ -49,12 +49,12 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
         return 0;
     }
     if (!HasBitmapExtension(strSource)) {
-        SetReason(pstrReason,
-                  "'" + strSource + "': the name does not end in .BMP, .bmp, .DIB or .dib");
+        SetReason(pstrReason, "cannot convert '" + strSource +
+                                  "': the name does not end in .BMP, .bmp, .DIB or .dib");
         return 0;
     }
     if (!bLoaded) {
-        SetReason(pstrReason, "'" + strSource + "': not a bitmap file");
+        SetReason(pstrReason, "cannot convert '" + strSource + "': not a bitmap file");
         return 0;
     }
 
@@ -83,7 +83,7 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
         return 0;
     }
     if (nResult != 1) {
-        SetReason(pstrReason, "'" + strSource + "': " + strRefusal);
+        SetReason(pstrReason, "cannot convert '" + strSource + "': " + strRefusal);
         return 0;
     }
     if (!output.Commit(&strCause)) {

@@ -71,7 +71,7 @@ int bWriteImageMap(const std::string& strGifPath, const CAreaList& list, CPendin
     if (!mapOutput.Create(strPath, &strCause) ||
         !mapFile.Open(mapOutput.GetTempPath(), CFile::modeCreateReadWriteExclusive, &strCause)) {
         mapOutput.Discard();
-        SetReason(pstrReason, "cannot create the image map '" + strPath + "': " + strCause);
+        SetReason(pstrReason, "cannot create '" + strPath + "': " + strCause);
         return 0;
     }
     try {
@@ -79,11 +79,11 @@ int bWriteImageMap(const std::string& strGifPath, const CAreaList& list, CPendin
         mapFile.Close();
         return 1;
     } catch (const CFileException& error) {
-        SetReason(pstrReason, "cannot write the image map '" + strPath + "': " + error.what());
+        SetReason(pstrReason, "cannot write '" + strPath + "': " + error.what());
     } catch (const CMemoryException&) {
-        SetReason(pstrReason, "out of memory while writing the image map '" + strPath + "'");
+        SetReason(pstrReason, "cannot write '" + strPath + "': out of memory");
     } catch (const std::bad_alloc&) {
-        SetReason(pstrReason, "out of memory while writing the image map '" + strPath + "'");
+        SetReason(pstrReason, "cannot write '" + strPath + "': out of memory");
     }
     mapFile.Abort();
     mapOutput.Discard();

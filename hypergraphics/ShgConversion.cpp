@@ -4,6 +4,8 @@
 // project database assigns.
 #include "hypergraphics/ShgConversion.h"
 
+#include "hypergraphics/EngineReason.h"
+
 #include <new>
 
 #include "common/Exceptions.h"
@@ -14,6 +16,7 @@
 #include "frame/LibraryState.h"
 #include "gif/DibToGif.h"
 #include "hypergraphics/AreaList.h"
+#include "hypergraphics/EngineReason.h"
 #include "hypergraphics/ImageMap.h"
 #include "hypergraphics/ShgReader.h"
 #include "projectdb/DestinationFolders.h"
@@ -94,7 +97,7 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
         return 0;
     } catch (const std::bad_alloc&) {
         gifFile.Abort();
-        SetReason(pstrReason, "out of memory while writing '" + strGifPath + "'");
+        SetReason(pstrReason, "cannot write '" + strGifPath + "': out of memory");
         return 0;
     }
     if (!bCommitBoth(gifOutput, mapOutput, &strCause)) {
@@ -126,8 +129,9 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
             ReportDatabaseError(error, pstrEngineText);
         }
         if (bOpened == 0) {
-            SetReason(pstrReason, "cannot open the project database '" + strDatabase + "'" +
-                                      (strEngineText.empty() ? "" : ": " + strEngineText));
+            const std::string strWhy = EngineReason(strEngineText, strDatabase);
+            SetReason(pstrReason,
+                      "cannot open '" + strDatabase + "'" + (strWhy.empty() ? "" : ": " + strWhy));
             return 0;
         }
         g_bDatabaseOpen = 1;
@@ -144,7 +148,8 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
             return 0;
         }
         if (!HasShgExtension(strShg)) {
-            SetReason(pstrReason, "'" + strShg + "' does not end in .SHG or .shg");
+            SetReason(pstrReason,
+                      "cannot read '" + strShg + "': the name does not end in .SHG or .shg");
             return 0;
         }
         try {
@@ -157,13 +162,13 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
             }
         } catch (const CFileException& error) {
             shgFile.Abort();
-            SetReason(pstrReason, std::string("cannot read the SHG file: ") + error.what());
+            SetReason(pstrReason, "cannot read '" + strShg + "': " + error.what());
             return 0;
         } catch (const CMemoryException&) {
-            SetReason(pstrReason, "out of memory while reading '" + strShg + "'");
+            SetReason(pstrReason, "cannot read '" + strShg + "': out of memory");
             return 0;
         } catch (const std::bad_alloc&) {
-            SetReason(pstrReason, "out of memory while reading '" + strShg + "'");
+            SetReason(pstrReason, "cannot read '" + strShg + "': out of memory");
             return 0;
         }
     }
@@ -177,10 +182,11 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         // A missing field or index: the operation fails and the user learns
         // why, as when the session cannot be opened.
         ReportDatabaseError(error, pstrEngineText);
-        SetReason(pstrReason, "project database error: " + error.GetDescription());
+        SetReason(pstrReason, "cannot publish '" + strShg + "': project database: " +
+                                  EngineReason(error.GetDescription(), strDatabase));
         return 0;
     } catch (const std::bad_alloc&) {
-        SetReason(pstrReason, "out of memory while publishing '" + strShg + "'");
+        SetReason(pstrReason, "cannot publish '" + strShg + "': out of memory");
         return 0;
     }
 }

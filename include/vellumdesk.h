@@ -19,6 +19,15 @@
 
 #include <stdint.h>
 
+/* The library's version. CMake writes these lines from the version in
+ * CMakeLists.txt when the build is configured. */
+/* BEGIN VERSION */
+#define VELLUMDESK_VERSION_MAJOR 1
+#define VELLUMDESK_VERSION_MINOR 0
+#define VELLUMDESK_VERSION_PATCH 0
+#define VELLUMDESK_VERSION_STRING "1.0.0"
+/* END VERSION */
+
 #if defined(_WIN32)
 #define VELLUMDESK_CALL __stdcall
 #else

@@ -1,6 +1,7 @@
 // The engine's database object: picks the store by the file's signature when
 // the database is opened and forwards everything to it.
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 
@@ -13,8 +14,12 @@ namespace {
 enum class EStoreKind { unknown, sqlite, jet };
 
 EStoreKind DetectStore(const std::string& strPath) {
+    errno = 0;
     std::ifstream in(strPath, std::ios::binary);
-    if (!in) throw CEngineException("Could not find file '" + strPath + "'.");
+    if (!in) {
+        throw CEngineException("Cannot open '" + strPath +
+                               "': " + std::strerror(errno != 0 ? errno : ENOENT) + ".");
+    }
     std::array<char, 32> head{};
     in.read(head.data(), head.size());
     const auto nRead = static_cast<std::size_t>(in.gcount());
@@ -42,7 +47,7 @@ class CStoreDatabase final : public CEngineDatabase {
                 pStore = CreateJetDatabase();
                 break;
             case EStoreKind::unknown:
-                throw CEngineException("'" + strPath +
+                throw CEngineException("The file '" + strPath +
                                        "' is not a project database (neither an SQLite nor a "
                                        "Jet database file).");
         }

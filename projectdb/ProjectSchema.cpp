@@ -73,7 +73,7 @@ bool CreateProjectDatabase(const std::string& strPath, const std::vector<std::st
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(strPath, ec);
     if (status.type() != std::filesystem::file_type::not_found) {
-        SetReason(pstrReason, "'" + strPath + "' already exists; it is left as it is");
+        SetReason(pstrReason, "cannot create '" + strPath + "': it exists already (left as it is)");
         return false;
     }
     bool bOk = false;
@@ -88,7 +88,7 @@ bool CreateProjectDatabase(const std::string& strPath, const std::vector<std::st
                           "': " + (pRaw != nullptr ? sqlite3_errmsg(pRaw) : sqlite3_errstr(rc)));
         } else {
             bOk = Execute(pDb.get(), std::string("BEGIN;") + kProjectSchemaSql + "COMMIT;",
-                          "cannot create the tables", pstrReason);
+                          ("cannot create '" + strPath + "'").c_str(), pstrReason);
             for (std::size_t i = 0; bOk && i < sqlTexts.size(); ++i) {
                 bOk = Execute(pDb.get(), sqlTexts[i], ("SQL text " + std::to_string(i + 1)).c_str(),
                               pstrReason);
@@ -96,7 +96,8 @@ bool CreateProjectDatabase(const std::string& strPath, const std::vector<std::st
             if (pDb && sqlite3_close(pDb.get()) == SQLITE_OK) {
                 (void)pDb.release();
             } else if (bOk) {
-                SetReason(pstrReason, "cannot close '" + strPath + "'");
+                SetReason(pstrReason,
+                          "cannot close '" + strPath + "': " + sqlite3_errmsg(pDb.get()));
                 bOk = false;
             }
         }

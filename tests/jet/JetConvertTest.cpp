@@ -162,14 +162,17 @@ TEST_F(JetTool, ConvertRefusesWhatItCannotWriteFaithfully) {
     test::WriteText(strExisting, "keep me");
     CRun run = Tool({"db", "convert", Fixture("sample-project.mdb"), strExisting});
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_NE(run.strErr.find("already exists"), std::string::npos) << run.strErr;
+    EXPECT_EQ(run.strErr, "vellumdesk: db convert: cannot create '" + strExisting +
+                              "': it exists already (left as it is)\n");
     EXPECT_EQ(Slurp(strExisting), "keep me");
 
     // A missing table: nothing is written.
     const std::string strOut = m_dir.File("out.sqlite");
     run = Tool({"db", "convert", Fixture("missing-table.mdb"), strOut});
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_NE(run.strErr.find("'CompileStamm'"), std::string::npos) << run.strErr;
+    EXPECT_EQ(run.strErr, "vellumdesk: db convert: cannot convert '" +
+                              Fixture("missing-table.mdb") +
+                              "': it has no table 'CompileStamm'; nothing was written\n");
     EXPECT_FALSE(std::filesystem::exists(strOut));
 
     // An SQLite file as the source, a missing source, a wrong command line.
@@ -177,10 +180,14 @@ TEST_F(JetTool, ConvertRefusesWhatItCannotWriteFaithfully) {
     test::BuildDatabase(strTwin, test::SampleProjectSql());
     run = Tool({"db", "convert", strTwin, strOut});
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_NE(run.strErr.find("already an SQLite"), std::string::npos) << run.strErr;
+    EXPECT_EQ(run.strErr, "vellumdesk: db convert: cannot convert '" + strTwin +
+                              "': it is an SQLite project database already\n");
     run = Tool({"db", "convert", m_dir.File("none.mdb"), strOut});
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_NE(run.strErr.find("none.mdb"), std::string::npos) << run.strErr;
+    EXPECT_EQ(run.strErr.rfind(
+                  "vellumdesk: db convert: cannot convert '" + m_dir.File("none.mdb") + "': ", 0),
+              0U)
+        << run.strErr;
     EXPECT_EQ(Tool({"db", "convert", strTwin}).nExit, 2);
     EXPECT_FALSE(std::filesystem::exists(strOut));
 }

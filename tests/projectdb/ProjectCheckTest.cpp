@@ -67,7 +67,7 @@ TEST(ProjectCheck, AFileThatIsNoDatabaseIsOneProblem) {
     // Creating over an existing file is refused and leaves it alone.
     std::string strReason;
     EXPECT_FALSE(CreateProjectDatabase(strPath, {}, &strReason));
-    EXPECT_NE(strReason.find("already exists"), std::string::npos);
+    EXPECT_EQ(strReason, "cannot create '" + strPath + "': it exists already (left as it is)");
     EXPECT_EQ(test::ReadBytes(strPath).size(), 5u);
     // A failing SQL text leaves no file behind.
     const std::string strNew = dir.File("new.db");

@@ -121,9 +121,8 @@ TEST_F(ShgInfoToolTest, ShowsA24BitPictureWithItsHotspotsAndWhyItCannotBePublish
                   ":\n"
                   "picture: 2 x 1 pixels, 8 bits per pixel, 256 colours, packing 0 (stored)\n"
                   "hotspots: 0\n");
-    EXPECT_EQ(run.strErr, "vellumdesk: shg-info: '" + m_dir.File("deep.shg") +
-                              "': cannot be published: 24 bits per pixel are not supported (only "
-                              "1, 4 or 8)\n");
+    EXPECT_EQ(run.strErr, "vellumdesk: shg-info: cannot publish '" + m_dir.File("deep.shg") +
+                              "': 24 bits per pixel are not supported (only 1, 4 or 8)\n");
 }
 
 TEST_F(ShgInfoToolTest, ReportsWhyAFileCannotBeReadAndMisuse) {
