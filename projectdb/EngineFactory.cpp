@@ -2,8 +2,9 @@
 // the database is opened and forwards everything to it.
 #include <array>
 #include <cstring>
-#include <fstream>
 
+#include "common/Exceptions.h"
+#include "common/File.h"
 #include "projectdb/Engine.h"
 #include "projectdb/Stores.h"
 
@@ -13,11 +14,18 @@ namespace {
 enum class EStoreKind { unknown, sqlite, jet };
 
 EStoreKind DetectStore(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    if (!in) throw CEngineException("Could not find file '" + strPath + "'.");
+    CFile file;
+    std::string strCause;
+    if (!file.Open(strPath, CFile::modeReadShareReadWrite, &strCause)) {
+        throw CEngineException("Could not find file '" + strPath + "'.");
+    }
     std::array<char, 32> head{};
-    in.read(head.data(), head.size());
-    const auto nRead = static_cast<std::size_t>(in.gcount());
+    std::size_t nRead = 0;
+    try {
+        nRead = file.Read(head.data(), head.size());
+    } catch (const CFileException& error) {
+        throw CEngineException("Could not read '" + strPath + "': " + error.GetCause() + ".");
+    }
     static constexpr char kSqlite[] = "SQLite format 3";  // followed by a zero byte
     static constexpr char kJet[] = "Standard Jet DB";     // at offset 4
     if (nRead >= sizeof kSqlite && std::memcmp(head.data(), kSqlite, sizeof kSqlite) == 0) {
