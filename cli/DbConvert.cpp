@@ -6,7 +6,6 @@
 
 #include "cli/Command.h"
 
-#ifdef VD_HAVE_LIBMDB
 #include <sqlite3.h>
 
 #include <array>
@@ -20,12 +19,10 @@
 #include "hypergraphics/EngineReason.h"
 #include "projectdb/EngineException.h"
 #include "projectdb/JetFile.h"
-#include "projectdb/JetLibmdb.h"
-#endif
+#include "projectdb/JetPageFile.h"
 
 namespace vd::cli {
 
-#ifdef VD_HAVE_LIBMDB
 namespace {
 
 using jet::CJetColumn;
@@ -346,7 +343,7 @@ int RunDbConvert(const std::vector<std::string>& args) {
     std::vector<CTablePlan> plans;
     try {
         // Everything is read and checked before the output is created.
-        jet::CJetFile file(jet::OpenLibmdbPageSource(strSource));
+        jet::CJetFile file(jet::OpenJetPageFile(strSource));
         try {
             file.GetCatalog();
         } catch (const jet::CJetFormatError& error) {
@@ -378,15 +375,5 @@ int RunDbConvert(const std::vector<std::string>& args) {
     std::printf("Wrote '%s'.\n", strOut.c_str());
     return kExitSuccess;
 }
-
-#else
-
-int RunDbConvert(const std::vector<std::string>& args) {
-    if (args.size() != 2) return UsageError(kDbCommand, "convert needs SOURCE and OUT");
-    return Fail("db convert: cannot convert " + QuotePath(args[0]) +
-                ": this build cannot read Jet (.mdb) databases (it was built without libmdb)");
-}
-
-#endif
 
 }  // namespace vd::cli

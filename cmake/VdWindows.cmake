@@ -23,33 +23,33 @@ add_compile_definitions(NOMINMAX _WIN32_WINNT=0x0601)
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>)
 
 # SQLite: Debian has no MinGW build of it, so the module compiles SQLite's
-# amalgamation in. It is fetched at configure time from an npm package that
-# ships it (tools/windows/fetch-sqlite.sh) into the build folder, or taken
-# from VD_SQLITE_AMALGAMATION_DIR; it is never part of the repository.
+# amalgamation in. tools/windows/fetch-sqlite.sh fetches one pinned version at
+# configure time into the build folder and checks its SHA-256; or it is taken
+# from VD_SQLITE_AMALGAMATION_DIR. It is never part of the repository.
 set(VD_SQLITE_AMALGAMATION_DIR "" CACHE PATH
-    "Folder holding SQLite's sqlite3.c and sqlite3.h (empty: fetch them with npm)")
-set(VD_SQLITE_NPM_PACKAGE "better-sqlite3@12" CACHE STRING
-    "npm package whose deps/sqlite3/ supplies SQLite's amalgamation")
+    "Folder holding SQLite's sqlite3.c and sqlite3.h (empty: fetch the pinned version)")
 if(VD_SQLITE_AMALGAMATION_DIR)
+    # A folder of the user's: checked, never written.
     set(vd_sqlite_dir "${VD_SQLITE_AMALGAMATION_DIR}")
+    set(vd_fetch_mode --check)
 else()
     set(vd_sqlite_dir "${CMAKE_BINARY_DIR}/_deps/sqlite3")
-    if(NOT EXISTS "${vd_sqlite_dir}/sqlite3.c" OR NOT EXISTS "${vd_sqlite_dir}/sqlite3.h")
-        message(STATUS "Fetching SQLite's amalgamation (npm pack ${VD_SQLITE_NPM_PACKAGE})")
-        execute_process(
-            COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/../tools/windows/fetch-sqlite.sh"
-                    "${vd_sqlite_dir}" "${VD_SQLITE_NPM_PACKAGE}"
-            RESULT_VARIABLE vd_fetch_result)
-        if(NOT vd_fetch_result EQUAL 0)
-            message(FATAL_ERROR "Could not fetch SQLite's amalgamation; install npm "
-                                "(tools/install-windows-deps.sh) or set "
-                                "VD_SQLITE_AMALGAMATION_DIR to a folder with sqlite3.c/.h")
-        endif()
-    endif()
+    set(vd_fetch_mode)
 endif()
-if(NOT EXISTS "${vd_sqlite_dir}/sqlite3.c" OR NOT EXISTS "${vd_sqlite_dir}/sqlite3.h")
-    message(FATAL_ERROR "sqlite3.c and sqlite3.h not found in ${vd_sqlite_dir}")
+# Fetches the pinned version when the build folder has none; checks the
+# pinned digests of what is there.
+execute_process(
+    COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/../tools/windows/fetch-sqlite.sh" ${vd_fetch_mode}
+            "${vd_sqlite_dir}"
+    RESULT_VARIABLE vd_fetch_result)
+if(NOT vd_fetch_result EQUAL 0)
+    message(FATAL_ERROR "SQLite's amalgamation in ${vd_sqlite_dir} is missing or is not the "
+                        "pinned version (tools/windows/fetch-sqlite.sh said why above); install "
+                        "npm (tools/install-windows-deps.sh), or give VD_SQLITE_AMALGAMATION_DIR "
+                        "a folder with the pinned sqlite3.c and sqlite3.h")
 endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             "${CMAKE_CURRENT_LIST_DIR}/../tools/windows/fetch-sqlite.sh")
 add_library(vd_sqlite3 STATIC "${vd_sqlite_dir}/sqlite3.c")
 target_include_directories(vd_sqlite3 SYSTEM PUBLIC "${vd_sqlite_dir}")
 # The library only reads databases, from one thread at a time.

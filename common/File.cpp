@@ -21,7 +21,7 @@ CFile::~CFile() { Abort(); }
 bool CFile::Open(const std::string& pathName, EOpenMode mode, std::string* pstrCause) {
     Abort();
     int flags = O_CLOEXEC;
-    if (mode == modeReadShareDenyWrite) {
+    if (mode != modeCreateReadWriteExclusive) {
         flags |= O_RDONLY;
     } else {
         flags |= O_RDWR | O_CREAT | O_TRUNC;
@@ -42,7 +42,7 @@ bool CFile::Open(const std::string& pathName, EOpenMode mode, std::string* pstrC
     }
     // Sharing rules are advisory on this platform: a shared lock for readers,
     // an exclusive one for a created file. Other programs may ignore them.
-    (void)::flock(fd, (mode == modeReadShareDenyWrite ? LOCK_SH : LOCK_EX) | LOCK_NB);
+    (void)::flock(fd, (mode == modeCreateReadWriteExclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
     m_hFile = fd;
     m_strPath = pathName;
     return true;

@@ -13,6 +13,8 @@ class CFile {
     enum EOpenMode {
         modeReadShareDenyWrite,        // read-only; writing by others denied
         modeCreateReadWriteExclusive,  // create or truncate, read-write, no sharing
+        modeReadShareReadWrite,        // read-only; others may read and write (a database
+                                       // that its owner keeps open)
     };
 
     CFile() = default;

@@ -80,6 +80,7 @@ unsigned long CurrentProcessNumber() noexcept { return static_cast<unsigned long
 #include <windows.h>
 
 #include "common/SystemMessage.h"
+#include "common/WideText.h"
 
 namespace vd {
 namespace {
@@ -98,7 +99,7 @@ ECreateResult CreateNewFile(const std::string& strPath, std::string* pstrCause) 
         SetReason(pstrCause, "the path holds a zero byte");
         return ECreateResult::failed;
     }
-    HANDLE hFile = ::CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE hFile = ::CreateFileW(WidePath(strPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         const DWORD dwError = ::GetLastError();
@@ -113,7 +114,7 @@ ECreateResult CreateNewFile(const std::string& strPath, std::string* pstrCause) 
 }
 
 bool bFlushToDisk(const std::string& strPath, std::string* pstrCause) {
-    HANDLE hFile = ::CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    HANDLE hFile = ::CreateFileW(WidePath(strPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) return Fail(pstrCause);
     const BOOL bFlushed = ::FlushFileBuffers(hFile);
@@ -129,14 +130,14 @@ bool bRenameReplacing(const std::string& strFrom, const std::string& strTo,
         SetReason(pstrCause, "the path holds a zero byte");
         return false;
     }
-    return ::MoveFileExA(strFrom.c_str(), strTo.c_str(),
+    return ::MoveFileExW(WidePath(strFrom).c_str(), WidePath(strTo).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 ||
            Fail(pstrCause);
 }
 
 bool bKeepUnderAlias(const std::string& strPath, const std::string& strAlias,
                      std::string* pstrCause) {
-    const DWORD dwAttributes = ::GetFileAttributesA(strPath.c_str());
+    const DWORD dwAttributes = ::GetFileAttributesW(WidePath(strPath).c_str());
     if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return Fail(pstrCause);
@@ -145,11 +146,20 @@ bool bKeepUnderAlias(const std::string& strPath, const std::string& strAlias,
 }
 
 bool bNameExists(const std::string& strPath) noexcept {
-    return bValidName(strPath) && ::GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    try {
+        return bValidName(strPath) &&
+               ::GetFileAttributesW(WidePath(strPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+    } catch (...) {
+        return false;  // no memory for the wide form
+    }
 }
 
 void RemoveFileQuietly(const std::string& strPath) noexcept {
-    if (bValidName(strPath)) (void)::DeleteFileA(strPath.c_str());
+    try {
+        if (bValidName(strPath)) (void)::DeleteFileW(WidePath(strPath).c_str());
+    } catch (...) {
+        // no memory for the wide form: the file stays
+    }
 }
 
 unsigned long CurrentProcessNumber() noexcept { return ::GetCurrentProcessId(); }

@@ -1,5 +1,5 @@
 // Windows implementation of the file object, on the Win32 file API. Paths are
-// narrow strings in the ANSI code page and go to the ...A functions unchanged.
+// UTF-8 narrow strings and go to the ...W functions as UTF-16.
 #ifdef _WIN32
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include "common/File.h"
 #include "common/Strings.h"
 #include "common/SystemMessage.h"
+#include "common/WideText.h"
 
 namespace vd {
 namespace {
@@ -21,14 +22,14 @@ constexpr std::size_t kMaxChunk = std::size_t{1} << 30;
 }  // namespace
 
 std::string SystemMessage(unsigned long dwError) {
-    char* pszText = nullptr;
+    wchar_t* pszText = nullptr;
     const DWORD nLength =
-        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                              FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                         nullptr, dwError, 0, reinterpret_cast<char*>(&pszText), 0, nullptr);
+                         nullptr, dwError, 0, reinterpret_cast<wchar_t*>(&pszText), 0, nullptr);
     std::string strText;
     if (pszText != nullptr) {
-        strText.assign(pszText, nLength);
+        strText = Utf8FromWide(pszText, nLength);
         ::LocalFree(pszText);
     }
     while (!strText.empty() && (strText.back() == ' ' || strText.back() == '\r' ||
@@ -53,13 +54,16 @@ bool CFile::Open(const std::string& pathName, EOpenMode mode, std::string* pstrC
         SetReason(pstrCause, SystemMessage(ERROR_INVALID_NAME));
         return false;
     }
+    const std::wstring strWide = WidePath(pathName);
     HANDLE hFile;
-    if (mode == modeReadShareDenyWrite) {
-        hFile = ::CreateFileA(pathName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    } else {
-        hFile = ::CreateFileA(pathName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    if (mode == modeCreateReadWriteExclusive) {
+        hFile = ::CreateFileW(strWide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    } else {
+        const DWORD dwShare =
+            mode == modeReadShareReadWrite ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+        hFile = ::CreateFileW(strWide.c_str(), GENERIC_READ, dwShare, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (hFile == INVALID_HANDLE_VALUE) {
         SetReason(pstrCause, SystemMessage(::GetLastError()));

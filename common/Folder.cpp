@@ -16,12 +16,18 @@ bool CreateOneFolder(const std::string& strPath) noexcept {
 
 #include <windows.h>
 
+#include "common/WideText.h"
+
 namespace vd {
 
-// One level, default security; the path is in the ANSI code page.
+// One level, default security; the UTF-8 path goes to the system as UTF-16.
 bool CreateOneFolder(const std::string& strPath) noexcept {
     if (strPath.find('\0') != std::string::npos) return false;
-    return ::CreateDirectoryA(strPath.c_str(), nullptr) != 0;
+    try {
+        return ::CreateDirectoryW(WidePath(strPath).c_str(), nullptr) != 0;
+    } catch (...) {
+        return false;  // no memory for the wide form
+    }
 }
 
 }  // namespace vd

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/PlatformPath.h"
 #include "common/Strings.h"
 #include "compilers/TextLineReader.h"
 
@@ -22,7 +23,7 @@ bool CBinaryOutput::Create(const std::string& strPath, std::string* pstrCause) {
     }
     if (!m_pending.Create(strPath, pstrCause)) return false;
     errno = 0;
-    m_pFile.reset(std::fopen(m_pending.GetTempPath().c_str(), "wb+"));
+    m_pFile.reset(OpenStdioFile(m_pending.GetTempPath(), "wb+"));
     if (!m_pFile) {
         if (pstrCause != nullptr) *pstrCause = SystemCause(errno, EACCES);
         m_pending.Discard();
@@ -64,7 +65,8 @@ bool CBinaryOutput::Close(std::string* pstrReason) {
 
 bool bSameFile(const std::string& strInput, const std::string& strOutput) {
     std::error_code ec;
-    const bool bSame = std::filesystem::equivalent(strInput, strOutput, ec);
+    const bool bSame =
+        std::filesystem::equivalent(PlatformPath(strInput), PlatformPath(strOutput), ec);
     return !ec && bSame;
 }
 

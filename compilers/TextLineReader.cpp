@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/PlatformPath.h"
+
 namespace vd {
 
 namespace {
@@ -23,7 +25,7 @@ bool CTextLineReader::Open(const std::string& strPath, std::string* pstrCause) {
         return false;
     }
     errno = 0;
-    m_pFile.reset(std::fopen(strPath.c_str(), "rb"));
+    m_pFile.reset(OpenStdioFile(strPath, "rb"));
     if (!m_pFile) {
         if (pstrCause != nullptr) *pstrCause = std::strerror(errno != 0 ? errno : ENOENT);
         return false;

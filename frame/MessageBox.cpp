@@ -17,12 +17,20 @@ void ShowErrorMessage(const std::string& strText) noexcept {
 
 #include <windows.h>
 
+#include "common/WideText.h"
+
 namespace vd {
 
 // A modal box with one OK button over the host's windows, captioned with the
-// module's name. The text is in the ANSI code page, as every narrow string.
+// module's name. The UTF-8 text is shown through the wide-character API, so
+// a name from the database keeps its characters.
 void ShowErrorMessage(const std::string& strText) noexcept {
-    ::MessageBoxA(nullptr, strText.c_str(), "Vellumdesk", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    try {
+        ::MessageBoxW(nullptr, WidePath(strText).c_str(), L"Vellumdesk",
+                      MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    } catch (...) {
+        // No memory for the wide text: the box cannot be shown.
+    }
 }
 
 }  // namespace vd

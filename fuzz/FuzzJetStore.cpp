@@ -9,7 +9,6 @@
 #include <span>
 #include <vector>
 
-#ifdef VD_HAVE_LIBMDB
 #include "projectdb/EngineException.h"
 #include "projectdb/JetFile.h"
 #include "projectdb/JetFormat.h"
@@ -59,9 +58,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     }
     return 0;
 }
-
-#else
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t*, std::size_t) { return 0; }
-
-#endif

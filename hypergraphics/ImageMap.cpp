@@ -1,9 +1,11 @@
 #include "hypergraphics/ImageMap.h"
 
+#include <cstdint>
 #include <new>
 
 #include "common/Exceptions.h"
 #include "common/Strings.h"
+#include "common/TextEncoding.h"
 #include "hypergraphics/AreaList.h"
 #include "projectdb/DestinationFolders.h"
 
@@ -18,7 +20,16 @@ std::string MapFileName(const std::string& strGifPath) {
 std::string HtmlAttributeText(std::string_view text) {
     std::string strOut;
     strOut.reserve(text.size());
-    for (const char c : text) {
+    for (std::size_t nPos = 0; nPos < text.size();) {
+        const char c = text[nPos];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            // Outside ASCII: a numeric character reference, so that the map
+            // reads the same in a page of any encoding.
+            strOut +=
+                "&#" + std::to_string(static_cast<std::uint32_t>(NextCharacter(text, nPos))) + ";";
+            continue;
+        }
+        ++nPos;
         switch (c) {
             case '&':
                 strOut += "&amp;";

@@ -33,7 +33,9 @@ int WriteMapText(CFile& mapFile, const std::string& strMapName, const CAreaList&
 int WriteMapText(CFile& mapFile, const CAreaList& list);
 
 // text as an HTML attribute value: "&", "\"", "<" and ">" become "&amp;",
-// "&quot;", "&lt;" and "&gt;"; every other byte stays as it is.
+// "&quot;", "&lt;" and "&gt;"; a character outside ASCII (UTF-8, or a byte
+// read as Windows-1252 where the text is not UTF-8) becomes a numeric
+// character reference ("&#252;"), so the map is plain ASCII.
 std::string HtmlAttributeText(std::string_view text);
 
 // The name of the map file for a GIF path: the part after the last separator

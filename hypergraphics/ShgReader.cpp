@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/Strings.h"
+#include "common/TextEncoding.h"
 #include "hypergraphics/ShgDecoders.h"
 
 namespace vd {
@@ -345,7 +346,8 @@ bool ReadHotspots(CFile& file, CAreaList& list, std::string* pstrReason) {
         const auto itEnd = strings.begin() + static_cast<std::ptrdiff_t>(nRead);
         const auto itZero = std::find(itBegin, itEnd, '\0');
         if (itZero == itEnd) return false;
-        str.assign(itBegin, itZero);
+        // Older authoring tools wrote Windows-1252, newer ones UTF-8.
+        str = TextAsUtf8(std::string_view(&*itBegin, static_cast<std::size_t>(itZero - itBegin)));
         nPos = static_cast<std::size_t>(itZero - strings.begin()) + 1;
         return true;
     };

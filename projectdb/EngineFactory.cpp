@@ -1,10 +1,10 @@
 // The engine's database object: picks the store by the file's signature when
 // the database is opened and forwards everything to it.
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
 
+#include "common/Exceptions.h"
+#include "common/File.h"
 #include "projectdb/Engine.h"
 #include "projectdb/Stores.h"
 
@@ -14,15 +14,18 @@ namespace {
 enum class EStoreKind { unknown, sqlite, jet };
 
 EStoreKind DetectStore(const std::string& strPath) {
-    errno = 0;
-    std::ifstream in(strPath, std::ios::binary);
-    if (!in) {
-        throw CEngineException("Cannot open '" + strPath +
-                               "': " + std::strerror(errno != 0 ? errno : ENOENT) + ".");
+    CFile file;
+    std::string strCause;
+    if (!file.Open(strPath, CFile::modeReadShareReadWrite, &strCause)) {
+        throw CEngineException("Cannot open '" + strPath + "': " + strCause + ".");
     }
     std::array<char, 32> head{};
-    in.read(head.data(), head.size());
-    const auto nRead = static_cast<std::size_t>(in.gcount());
+    std::size_t nRead = 0;
+    try {
+        nRead = file.Read(head.data(), head.size());
+    } catch (const CFileException& error) {
+        throw CEngineException("Cannot read '" + strPath + "': " + error.GetCause() + ".");
+    }
     static constexpr char kSqlite[] = "SQLite format 3";  // followed by a zero byte
     static constexpr char kJet[] = "Standard Jet DB";     // at offset 4
     if (nRead >= sizeof kSqlite && std::memcmp(head.data(), kSqlite, sizeof kSqlite) == 0) {

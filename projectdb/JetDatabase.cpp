@@ -1,8 +1,8 @@
-#include "projectdb/JetDatabase.h"
+#include "projectdb/Stores.h"
 
 #include <map>
 
-#include "projectdb/JetLibmdb.h"
+#include "projectdb/JetPageFile.h"
 #include "projectdb/JetTable.h"
 
 namespace vd {
@@ -23,7 +23,7 @@ std::string AsciiLower(std::string_view text) {
 class CJetStore {
   public:
     explicit CJetStore(std::string strPath) : m_strPath(std::move(strPath)) {
-        m_pFile = std::make_shared<jet::CJetFile>(jet::OpenLibmdbPageSource(m_strPath));
+        m_pFile = std::make_shared<jet::CJetFile>(jet::OpenJetPageFile(m_strPath));
         try {
             m_pFile->GetCatalog();
         } catch (...) {
@@ -229,8 +229,6 @@ class CJetDatabase final : public CEngineDatabase {
 
 }  // namespace
 
-std::unique_ptr<CEngineDatabase> CreateJetStoreDatabase() {
-    return std::make_unique<CJetDatabase>();
-}
+std::unique_ptr<CEngineDatabase> CreateJetDatabase() { return std::make_unique<CJetDatabase>(); }
 
 }  // namespace vd

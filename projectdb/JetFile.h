@@ -1,7 +1,7 @@
 // A Jet 4 database file as the Jet store reads it: its catalog of tables,
 // their definitions, where their rows lie, and the values of the columns
 // that are asked for, one column at a time. Pages come from a page
-// source (the file through libmdb, or bytes in memory); everything read from
+// source (the file itself, or bytes in memory); everything read from
 // them is checked, and a damaged structure raises CJetFormatError.
 #pragma once
 

@@ -17,7 +17,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/AnsiToUtf8.h"
 #include "projectdb/Stores.h"
 
 namespace vd {
@@ -77,9 +76,8 @@ class CConnection {
   public:
     explicit CConnection(std::string strPath) : m_strPath(std::move(strPath)) {
         sqlite3* pDb = nullptr;
-        // SQLite takes file names in UTF-8; on Windows the path is in the ANSI code page.
-        const int rc =
-            sqlite3_open_v2(AnsiToUtf8(m_strPath).c_str(), &pDb, SQLITE_OPEN_READONLY, nullptr);
+        // SQLite takes file names in UTF-8, as the library keeps them.
+        const int rc = sqlite3_open_v2(m_strPath.c_str(), &pDb, SQLITE_OPEN_READONLY, nullptr);
         m_pDb = pDb;  // a handle comes back even on most failures; it must be closed
         if (rc != SQLITE_OK) {
             const std::string strMessage =

@@ -10,8 +10,9 @@ namespace vd {
 
 // A database in an SQLite 3 file ("SQLite format 3\0").
 std::unique_ptr<CEngineDatabase> CreateSqliteDatabase();
-// A database in a Jet file ("Standard Jet DB"); raises CEngineException when
-// this build has no Jet store.
+// A read-only database in a Jet 4 file ("Standard Jet DB"). Tables are
+// loaded when a recordset first opens them and shared by the recordsets of
+// one database.
 std::unique_ptr<CEngineDatabase> CreateJetDatabase();
 
 }  // namespace vd

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "projectdb/JetPageFile.h"
+
 namespace vd::test::jet {
 namespace {
 
@@ -469,21 +471,6 @@ void BuildTable(CImage& image, std::uint32_t nDefinitionPage, const CTableDef& t
     }
 }
 
-void Rc4(const std::uint8_t* pKey, std::size_t nKey, std::uint8_t* pData, std::size_t nData) {
-    std::array<std::uint8_t, 256> s{};
-    for (std::size_t i = 0; i < 256; ++i) s[i] = static_cast<std::uint8_t>(i);
-    for (std::size_t i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + pKey[i % nKey]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    for (std::size_t n = 0, i = 0, j = 0; n < nData; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        pData[n] ^= s[(s[i] + s[j]) & 0xFF];
-    }
-}
-
 void WriteHeader(CPage& page) {
     page[1] = 0x01;
     const char kSignature[] = "Standard Jet DB";
@@ -494,7 +481,7 @@ void WriteHeader(CPage& page) {
     Put16(page.data() + 0x3C, 1252);
     Put16(page.data() + 0x6E, 1033);
     const std::uint8_t key[] = {0xC7, 0xDA, 0x39, 0x6B};
-    Rc4(key, sizeof key, page.data() + 0x18, 128);
+    vd::jet::JetRc4(key, sizeof key, page.data() + 0x18, 128);
 }
 
 }  // namespace

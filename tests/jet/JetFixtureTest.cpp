@@ -1,7 +1,7 @@
 // The Jet store on the shared .mdb fixtures: catalog, column and index
 // definitions, every row, index orders and seeks compared with the SQLite
 // twin built from sample-project.sql, bookmarks, the missing table, and a
-// quiet stderr whatever libmdb's environment variables say.
+// quiet stderr.
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -14,7 +14,7 @@
 #include "frame/LibraryState.h"
 #include "projectdb/Engine.h"
 #include "projectdb/JetFile.h"
-#include "projectdb/JetLibmdb.h"
+#include "projectdb/JetPageFile.h"
 #include "projectdb/Session.h"
 #include "tests/projectdb/ProjectDbTestSupport.h"
 
@@ -28,7 +28,7 @@ std::string Fixture(const char* pszName) {
 }
 
 jet::CJetFile OpenFile(const std::string& strPath) {
-    return jet::CJetFile(jet::OpenLibmdbPageSource(strPath));
+    return jet::CJetFile(jet::OpenJetPageFile(strPath));
 }
 
 template <typename Fn>
@@ -469,7 +469,7 @@ TEST(JetFixture, OpeningAMissingOrForeignFileSaysWhy) {
     auto pDb = CreateEngineDatabase();
     const std::string strMissing = dir.File("none.mdb");
     EXPECT_NE(EngineError([&] { pDb->Open(strMissing); }).find(strMissing), std::string::npos);
-    // A Jet 3 file and a file cut short are refused before libmdb sees them.
+    // A Jet 3 file and a file cut short are refused.
     std::vector<std::uint8_t> jet3(8192, 0);
     const char kSignature[] = "Standard Jet DB";
     std::copy(kSignature, kSignature + 15, jet3.begin() + 4);
@@ -503,31 +503,6 @@ TEST(JetFixture, ReadingSaysNothingOnStderr) {
     const std::string strText = ReadEverything(Fixture("sample-project.mdb"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_NE(strText.find("Replace|123456"), std::string::npos);
-}
-
-// libmdb reads MDBOPTS (debug output), MDBICONV (its text conversion) and
-// MDBPATH (folders searched for a missing file) once per process; a fresh
-// process with all three set reads the same and prints nothing.
-TEST(JetFixtureDeathTest, LibmdbsEnvironmentChangesNothing) {
-    VD_REQUIRE_TESTDATA("mdb/sample-project.mdb");
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const std::string strExpected = ReadEverything(Fixture("sample-project.mdb"));
-    EXPECT_EXIT(
-        {
-            setenv("MDBOPTS", "debug_all:use_index:no_memo", 1);
-            setenv("MDBICONV", "ISO-8859-1", 1);
-            setenv("MDBPATH", (test::TestDataDir() / "mdb").string().c_str(), 1);
-            const bool bSame = ReadEverything(Fixture("sample-project.mdb")) == strExpected;
-            // A file name that MDBPATH would find is still missing here.
-            bool bRefused = false;
-            try {
-                CreateEngineDatabase()->Open("sample-project.mdb");
-            } catch (const CEngineException&) {
-                bRefused = true;
-            }
-            std::exit(bSame && bRefused ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "^$");
 }
 
 }  // namespace
