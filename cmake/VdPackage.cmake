@@ -25,11 +25,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "help publishing library: hypergraphics, bitmaps and navigation files")
 set(CPACK_PACKAGE_DESCRIPTION
-    "A shared library of four C operations that a help-authoring host calls while it publishes
-help material as HTML: segmented hypergraphics become GIF pictures with HTML image maps,
-BMP/DIB bitmaps become GIFs, and contents outlines and category lists are compiled into
-their navigation files. The package holds the library, its header, CMake and pkg-config
-files, and the vellumdesk command-line tool with its manual page.")
+    "A shared library of four C operations that a help-authoring host calls
+while it publishes help material as HTML: segmented hypergraphics become GIF
+pictures with HTML image maps, BMP/DIB bitmaps become GIFs, and contents
+outlines and category lists are compiled into their navigation files. The
+package holds the library, its header, CMake and pkg-config files, and the
+vellumdesk command-line tool with its manual page.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_STRIP_FILES ON)

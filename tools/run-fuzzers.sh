@@ -23,7 +23,8 @@ fi
 cmake -S . -B "$BUILD" "${GENERATOR[@]}" \
     -DCMAKE_C_COMPILER="${CC:-clang}" -DCMAKE_CXX_COMPILER="${CXX:-clang++}" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVD_BUILD_FUZZ=ON \
-    -DVD_BUILD_TESTS=OFF -DVD_BUILD_BENCH=OFF -DVD_BUILD_CLI=OFF >/dev/null
+    -DVD_BUILD_TESTS=OFF -DVD_BUILD_BENCH=OFF -DVD_BUILD_CLI=OFF \
+    -DVD_WERROR="${VD_WERROR:-OFF}" >/dev/null
 
 mapfile -t TARGETS < <(cmake --build "$BUILD" --target help |
     grep -oE '(^|[ .])fuzz_[A-Za-z0-9_]+' | grep -oE 'fuzz_[A-Za-z0-9_]+' | sort -u)

@@ -20,7 +20,7 @@ fail() {
 }
 
 # The library's folder: the one that holds the pkg-config file.
-PC="$(find "$PREFIX" -path '*/pkgconfig/vellumdesk.pc' | head -n 1)"
+PC="$(find "$PREFIX" -path '*/pkgconfig/vellumdesk.pc' -print -quit)"
 [ -n "$PC" ] || fail "no vellumdesk.pc under $PREFIX"
 LIBDIR="$(dirname "$(dirname "$PC")")"
 echo "library folder: ${LIBDIR#"$PREFIX"/}"
@@ -42,7 +42,8 @@ MAJOR=${VERSION%%.*}
     fail "libvellumdesk.so does not link to libvellumdesk.so.$MAJOR"
 [ "$(readlink "$LIBDIR/libvellumdesk.so.$MAJOR")" = "libvellumdesk.so.$VERSION" ] ||
     fail "libvellumdesk.so.$MAJOR does not link to libvellumdesk.so.$VERSION"
-readelf -d "$LIBDIR/libvellumdesk.so.$VERSION" | grep -q "(SONAME).*\[libvellumdesk.so.$MAJOR\]" ||
+dynamic="$(readelf -d "$LIBDIR/libvellumdesk.so.$VERSION")"
+grep -q "(SONAME).*\[libvellumdesk.so.$MAJOR\]" <<<"$dynamic" ||
     fail "the soname is not libvellumdesk.so.$MAJOR"
 
 # Exactly the four operations, each of version VELLUMDESK_1.0 (GNU ld adds an
@@ -55,7 +56,8 @@ expected+="bConvertBmpToGif@@VELLUMDESK_1.0 bConvertSHGToGIFMAP@@VELLUMDESK_1.0 
 [ "$exports" = "$expected" ] || fail "exports are '$exports', expected '$expected'"
 
 # The tool: the GNU form of --version, and how it is linked.
-"$PREFIX/bin/vellumdesk" --version | head -n 1 | grep -qx "vellumdesk (Vellumdesk tools library) $VERSION" ||
+version="$("$PREFIX/bin/vellumdesk" --version)"
+[ "${version%%$'\n'*}" = "vellumdesk (Vellumdesk tools library) $VERSION" ] ||
     fail "the tool's --version does not say $VERSION"
 needed="$(readelf -d "$PREFIX/bin/vellumdesk" | grep NEEDED || true)"
 case "$BUNDLED" in
