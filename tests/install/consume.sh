@@ -76,10 +76,10 @@ run() {
     [ -s "$WORK/out-$how/kategorien.bin" ] || fail "$how: no kategorien.bin"
     echo "consumer built with $how: passed"
 }
-cmake -S "$HERE" -B "$WORK/cmake" -DCMAKE_PREFIX_PATH="$PREFIX" -DCMAKE_BUILD_TYPE=Release \
+"${CMAKE:-cmake}" -S "$HERE" -B "$WORK/cmake" -DCMAKE_PREFIX_PATH="$PREFIX" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >"$WORK/cmake.log" 2>&1 ||
     { cat "$WORK/cmake.log" >&2; fail "find_package(Vellumdesk) failed"; }
-cmake --build "$WORK/cmake" >>"$WORK/cmake.log" 2>&1 ||
+"${CMAKE:-cmake}" --build "$WORK/cmake" >>"$WORK/cmake.log" 2>&1 ||
     { cat "$WORK/cmake.log" >&2; fail "the CMake build of the consumer failed"; }
 run find_package "$WORK/cmake/consumer"
 
