@@ -75,7 +75,8 @@ for arch in x64:x86_64-w64-mingw32-gcc:"$WINE64":win64 x86:i686-w64-mingw32-gcc:
         cat "$run/stderr" >&2
         fail "the $name host failed under Wine"
     fi
-    tr -d '\r' <"$run/stdout" | grep -qx "vellumdesk $VERSION" || fail "$name: $(cat "$run/stdout")"
+    printed="$(tr -d '\r' <"$run/stdout")"
+    [ "$printed" = "vellumdesk $VERSION" ] || fail "$name: the host printed '$printed'"
     [ -s "$run/out/kategorien.bin" ] || fail "$name: the host wrote no kategorien.bin"
     echo "the $name host built from the zip runs under Wine"
 done
