@@ -1,0 +1,28 @@
+// Writes a true-colour bitmap of at most 256 colours as a GIF, pixel for
+// pixel: the colours become the GIF's colour table in the order in which
+// they first appear (top row first, each row from left to right), and the
+// pixels their indices, at the smallest of 1, 4 and 8 bits that holds them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/File.h"
+#include "gif/DibLayout.h"
+#include "gif/RowSource.h"
+
+namespace vd {
+
+// The reason given for a picture of more colours than a GIF holds.
+std::string TooManyColoursReason();
+
+// rows are the stored rows of the bitmap that layout describes (24 or 32
+// bits per pixel); they are read twice, to count the colours and to write
+// the pixels. Answers 1 when the GIF was written, 0 (with *pstrReason when
+// given) when the picture has more than 256 colours and nothing was written.
+// Write errors raise CFileException; rows that show a colour that was not
+// there when they were counted raise CException.
+int WriteTrueColourGif(CFile& file, const CDibLayout& layout, CRowSource& rows,
+                       std::string* pstrReason);
+
+}  // namespace vd
