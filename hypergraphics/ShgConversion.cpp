@@ -76,12 +76,12 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
         return 0;
     }
     try {
-        const int bGif = ConvertDibToGif(picture, gifFile);
+        std::string strRefusal;
+        const int bGif = ConvertDibToGif(picture, gifFile, &strRefusal);
         gifFile.Close();
         if (bGif == 0) {
             SetReason(pstrReason,
-                      "the picture cannot be written as GIF (only 1, 4 and 8 bits "
-                      "per pixel are)");
+                      "the picture of '" + strShg + "' cannot be written as GIF: " + strRefusal);
             return 0;
         }
         if (bWriteImageMap(strGifPath, list, mapOutput, pstrReason) == 0) return 0;
