@@ -63,7 +63,12 @@ static void PrintPicture(const CShgPictureHeader& header, bool bDecoded) {
         std::printf("picture: %" PRIu32 " x %" PRIu32 " pixels, %u bit%s per pixel, ",
                     header.nWidth, header.nHeight, unsigned{header.nBitCount},
                     header.nBitCount == 1 ? "" : "s");
-        if (bDecoded) {
+        if (header.nDistinctColours > kMaxGifColours) {
+            std::printf("more than %" PRIu32 " distinct colours, ", kMaxGifColours);
+        } else if (header.nBitCount > 8 && bDecoded) {
+            std::printf("%" PRIu32 " distinct colour%s, ", header.nDistinctColours,
+                        header.nDistinctColours == 1 ? "" : "s");
+        } else if (bDecoded) {
             std::printf("%" PRIu32 " colours, ", header.nColourCount);
         } else {
             std::printf("%" PRIu32 " colours used, ", header.nColoursUsed);
@@ -101,20 +106,13 @@ static bool ShowFile(const std::string& strPath) {
     try {
         CMemoryBlock block = ReadSHGFile(file, list, &strReason, &header);
         if (block) {
-            // A true-colour picture and a metafile's bitmap are described
-            // as the GIF would be made of them.
+            // A metafile's bitmap is described as the GIF would be made of
+            // it.
             bool bPublishable = true;
-            const bool bDescribe = header.IsMetafile() || header.nBitCount > 8;
-            const std::string strBitmap =
-                bDescribe ? DescribeBitmap(block, bPublishable, &strReason) : std::string();
+            PrintPicture(header, true);
             if (header.IsMetafile()) {
-                PrintPicture(header, true);
-                std::printf("bitmap: %s\n", strBitmap.c_str());
-            } else if (bDescribe) {
-                std::printf("picture: %s, packing %u (%s)\n", strBitmap.c_str(),
-                            unsigned{header.nPacking}, PackingName(header.nPacking));
-            } else {
-                PrintPicture(header, true);
+                std::printf("bitmap: %s\n",
+                            DescribeBitmap(block, bPublishable, &strReason).c_str());
             }
             PrintHotspots(list);
             if (bPublishable) return true;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "gif/DibLayout.h"
 #include "gif/RowSource.h"
@@ -43,6 +44,23 @@ class CColourTable {
 // green, red and, at 32 bits, an unused byte).
 inline std::uint32_t PixelColour(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
+}
+
+// How many of the nLeft pixels from p on (nStep bytes each, 3 or 4) repeat
+// the pixel before p, byte for byte, counted four at a time: the pixels of a
+// run need not be looked up one by one. p must not be a row's first pixel.
+inline std::uint32_t RepeatedPixels(const std::uint8_t* p, std::uint32_t nLeft,
+                                    std::uint32_t nStep) {
+    // Sixteen at a time while they last, then four.
+    std::uint32_t n = 0;
+    if (nStep == 3) {
+        while (nLeft - n >= 16 && std::memcmp(p + 3 * n, p + 3 * n - 3, 48) == 0) n += 16;
+        while (nLeft - n >= 4 && std::memcmp(p + 3 * n, p + 3 * n - 3, 12) == 0) n += 4;
+    } else {
+        while (nLeft - n >= 16 && std::memcmp(p + 4 * n, p + 4 * n - 4, 64) == 0) n += 16;
+        while (nLeft - n >= 4 && std::memcmp(p + 4 * n, p + 4 * n - 4, 16) == 0) n += 4;
+    }
+    return n;
 }
 
 // Reads the rows of a true-colour bitmap (layout.nDepth 24 or 32) top row

@@ -8,6 +8,7 @@
 #include "common/Strings.h"
 #include "gif/ColourTable.h"
 #include "gif/DibToGif.h"
+#include "gif/PackedDib.h"
 
 namespace vd {
 
@@ -24,45 +25,87 @@ class CIndexedRows final : public CRowSource {
           m_nStep(source.nDepth / 8u),
           m_nWidth(source.nWidth),
           m_nDepth(nDepth),
-          m_pRow(std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(nStride))) {}
+          m_nRowBytes(std::size_t{source.nWidth} * (source.nDepth / 8u)),
+          m_pRow(std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(nStride))),
+          m_pIndices(nDepth == 8 ? nullptr : std::make_unique<std::uint8_t[]>(source.nWidth)) {}
 
     const std::uint8_t* Row(std::uint32_t nRow) override {
         const std::uint8_t* p = m_rows.Row(nRow);
-        std::uint8_t* const pOut = m_pRow.get();
+        // The same bytes as the row before: the same indices, still in the
+        // row buffer.
+        if (m_pPrevious != nullptr && std::memcmp(p, m_pPrevious, m_nRowBytes) == 0) {
+            return m_pRow.get();
+        }
+        if (m_rows.RowsStay()) m_pPrevious = p;
+        // The indices, one byte each (at 8 bits straight into the row).
+        std::uint8_t* const pIndices = m_nDepth == 8 ? m_pRow.get() : m_pIndices.get();
+        if (m_nStep == 3) {
+            IndexRow<3>(p, pIndices);
+        } else {
+            IndexRow<4>(p, pIndices);
+        }
+        if (m_nDepth == 4) {
+            for (std::uint32_t x = 0; x < m_nWidth; x += 2) {
+                const std::uint8_t nLow = x + 1 < m_nWidth ? pIndices[x + 1] : 0;
+                m_pRow[x / 2] = static_cast<std::uint8_t>((pIndices[x] << 4) | nLow);
+            }
+        } else if (m_nDepth == 1) {
+            for (std::uint32_t x = 0; x < m_nWidth; x += 8) {
+                std::uint8_t by = 0;
+                for (std::uint32_t i = 0; i < 8 && x + i < m_nWidth; ++i) {
+                    by = static_cast<std::uint8_t>(by | (pIndices[x + i] << (7 - i)));
+                }
+                m_pRow[x / 8] = by;
+            }
+        }
+        return m_pRow.get();
+    }
+
+  private:
+    // Writes the index of each of the row's pixels; as in counting, only a
+    // colour other than the last two is looked up.
+    template <std::uint32_t nStep>
+    void IndexRow(const std::uint8_t* p, std::uint8_t* pIndices) const {
         std::uint32_t nLast = 0xFFFFFFFFu;
-        std::uint8_t nIndex = 0;
-        for (std::uint32_t x = 0; x < m_nWidth; ++x, p += m_nStep) {
+        std::uint32_t nBefore = 0xFFFFFFFFu;
+        std::uint8_t nLastIndex = 0;
+        std::uint8_t nBeforeIndex = 0;
+        for (std::uint32_t x = 0; x < m_nWidth;) {
             const std::uint32_t rgb = PixelColour(p);
-            if (rgb != nLast) {
+            if (rgb == nLast) {
+                // In a run: its pixels in blocks.
+                const std::uint32_t nRun = 1 + RepeatedPixels(p + nStep, m_nWidth - x - 1, nStep);
+                std::memset(pIndices + x, nLastIndex, nRun);
+                p += std::size_t{nStep} * nRun;
+                x += nRun;
+                continue;
+            }
+            std::uint8_t nIndex = nBeforeIndex;
+            if (rgb != nBefore) {
                 const int nFound = m_table.Find(rgb);
                 if (nFound < 0) {
                     throw CException("the picture changed while it was being converted");
                 }
-                nLast = rgb;
                 nIndex = static_cast<std::uint8_t>(nFound);
             }
-            if (m_nDepth == 8) {
-                pOut[x] = nIndex;
-            } else if (m_nDepth == 4) {
-                std::uint8_t& by = pOut[x / 2];
-                by = (x % 2 == 0) ? static_cast<std::uint8_t>(nIndex << 4)
-                                  : static_cast<std::uint8_t>(by | nIndex);
-            } else {
-                std::uint8_t& by = pOut[x / 8];
-                const auto nBit = static_cast<std::uint8_t>(nIndex << (7 - x % 8));
-                by = (x % 8 == 0) ? nBit : static_cast<std::uint8_t>(by | nBit);
-            }
+            nBefore = nLast;
+            nBeforeIndex = nLastIndex;
+            nLast = rgb;
+            nLastIndex = nIndex;
+            pIndices[x++] = nIndex;
+            p += nStep;
         }
-        return pOut;
     }
 
-  private:
     CRowSource& m_rows;
     const CColourTable& m_table;
     std::uint32_t m_nStep;
     std::uint32_t m_nWidth;
     std::uint16_t m_nDepth;
-    std::unique_ptr<std::uint8_t[]> m_pRow;
+    std::size_t m_nRowBytes;                     // of a source row, without padding
+    const std::uint8_t* m_pPrevious = nullptr;   // the source row last indexed
+    std::unique_ptr<std::uint8_t[]> m_pRow;      // the packed row, padded
+    std::unique_ptr<std::uint8_t[]> m_pIndices;  // below 8 bits: its indices
 };
 
 }  // namespace
@@ -72,16 +115,25 @@ std::string TooManyColoursReason() {
            std::to_string(kMaxGifColours) + " (colours are never reduced)";
 }
 
-int WriteTrueColourGif(CFile& file, const CDibLayout& layout, CRowSource& rows,
-                       std::string* pstrReason) {
-    CColourTable table;
-    const std::uint32_t nColours = CountColours(layout, rows, table);
+namespace {
+
+// The indexed form of a true-colour bitmap: its layout at 1, 4 or 8 bits,
+// and its colour table as a DIB holds it (blue, green, red, unused).
+struct CIndexedForm {
+    CDibLayout layout;
+    std::array<std::uint8_t, 4 * kMaxGifColours> quads{};
+};
+
+// Counts the colours; false (with the reason) when there are too many.
+bool PrepareIndexedForm(const CDibLayout& layout, CRowSource& rows, CColourTable& table,
+                        CIndexedForm& form, std::uint32_t& nColours, std::string* pstrReason) {
+    nColours = CountColours(layout, rows, table);
     if (nColours > kMaxGifColours) {
         SetReason(pstrReason, TooManyColoursReason());
-        return 0;
+        return false;
     }
-
-    CDibLayout indexed = layout;
+    CDibLayout& indexed = form.layout;
+    indexed = layout;
     if (nColours <= 2) {
         indexed.nDepth = 1;
         indexed.byScreenFields = 0x80;
@@ -96,18 +148,69 @@ int WriteTrueColourGif(CFile& file, const CDibLayout& layout, CRowSource& rows,
     indexed.nColours = nColours;
     indexed.nStride = (std::uint64_t{layout.nWidth} * indexed.nDepth + 31) / 32 * 4;
     indexed.nImageSize = indexed.nStride * layout.nHeight;
-
-    // The colour table as a DIB holds it: blue, green, red, unused.
-    std::array<std::uint8_t, 4 * kMaxGifColours> quads{};
     for (std::uint32_t i = 0; i < nColours; ++i) {
         const std::uint32_t rgb = table.GetColour(i);
-        quads[4 * i] = static_cast<std::uint8_t>(rgb);
-        quads[4 * i + 1] = static_cast<std::uint8_t>(rgb >> 8);
-        quads[4 * i + 2] = static_cast<std::uint8_t>(rgb >> 16);
+        form.quads[4 * i] = static_cast<std::uint8_t>(rgb);
+        form.quads[4 * i + 1] = static_cast<std::uint8_t>(rgb >> 8);
+        form.quads[4 * i + 2] = static_cast<std::uint8_t>(rgb >> 16);
     }
-    CIndexedRows indexedRows(layout, rows, table, indexed.nDepth, indexed.nStride);
-    WriteGif(file, indexed, quads.data(), indexedRows);
+    return true;
+}
+
+}  // namespace
+
+int WriteTrueColourGif(CFile& file, const CDibLayout& layout, CRowSource& rows,
+                       std::string* pstrReason) {
+    CColourTable table;
+    CIndexedForm form;
+    std::uint32_t nColours = 0;
+    if (!PrepareIndexedForm(layout, rows, table, form, nColours, pstrReason)) return 0;
+    CIndexedRows indexedRows(layout, rows, table, form.layout.nDepth, form.layout.nStride);
+    WriteGif(file, form.layout, form.quads.data(), indexedRows);
     return 1;
+}
+
+CMemoryBlock MakeIndexedDib(const std::uint8_t* pDib, std::size_t nSize, std::uint32_t& nColours,
+                            std::string* pstrReason) {
+    nColours = 0;
+    CDibLayout layout;
+    if (!ReadDibLayout(pDib, nSize, layout, pstrReason)) return {};
+    if (!layout.bTrueColour) {
+        SetReason(pstrReason, "the bitmap is not a true-colour bitmap");
+        return {};
+    }
+    CMemoryRows rows(pDib + layout.nRowsOffset, static_cast<std::uint32_t>(layout.nStride));
+    CColourTable table;
+    CIndexedForm form;
+    if (!PrepareIndexedForm(layout, rows, table, form, nColours, pstrReason)) return {};
+
+    // Header, a colour table of the colours (two entries at least, as a
+    // table of 0 entries means 2^depth), plain rows in the same order.
+    const CDibLayout& indexed = form.layout;
+    const std::size_t nTable = 4 * std::size_t{nColours == 0 ? 2 : nColours};
+    const std::size_t nRows = static_cast<std::size_t>(indexed.nImageSize);
+    CMemoryBlock block = CMemoryBlock::AllocateUncleared(kInfoHeaderSize + nTable + nRows);
+    if (!block) throw CMemoryException();
+    {
+        CMemoryLock lock(block);
+        std::uint8_t* const pOut = lock.Data();
+        std::memcpy(pOut, pDib, kInfoHeaderSize);
+        pOut[dib::kBitCount] = static_cast<std::uint8_t>(indexed.nDepth);
+        pOut[dib::kBitCount + 1] = 0;
+        WriteLe32(pOut + dib::kCompression, kCompressionNone);
+        WriteLe32(pOut + dib::kSizeImage, static_cast<std::uint32_t>(nRows));
+        WriteLe32(pOut + dib::kClrUsed, nColours);
+        WriteLe32(pOut + dib::kClrUsed + 4, 0);  // important colours
+        std::memset(pOut + kInfoHeaderSize, 0, nTable);
+        std::memcpy(pOut + kInfoHeaderSize, form.quads.data(), 4 * std::size_t{nColours});
+        CIndexedRows indexedRows(layout, rows, table, indexed.nDepth, indexed.nStride);
+        std::uint8_t* const pRows = pOut + kInfoHeaderSize + nTable;
+        const auto nStride = static_cast<std::size_t>(indexed.nStride);
+        for (std::uint32_t nRow = 0; nRow < layout.nHeight; ++nRow) {
+            std::memcpy(pRows + nRow * nStride, indexedRows.Row(nRow), nStride);
+        }
+    }
+    return block;
 }
 
 }  // namespace vd

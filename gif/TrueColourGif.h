@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/File.h"
+#include "common/MemoryBlock.h"
 #include "gif/DibLayout.h"
 #include "gif/RowSource.h"
 
@@ -24,5 +25,15 @@ std::string TooManyColoursReason();
 // there when they were counted raise CException.
 int WriteTrueColourGif(CFile& file, const CDibLayout& layout, CRowSource& rows,
                        std::string* pstrReason);
+
+// The same picture as a packed DIB of 1, 4 or 8 bits per pixel, for the
+// true-colour packed DIB of nSize bytes at pDib: the colour table and the
+// rows (in the same order) that WriteTrueColourGif would write, so that its
+// GIF is the same. nColours receives the number of colours (257 for more
+// than 256). Answers the null handle, with *pstrReason when given, when
+// the bitmap is refused (see ReadDibLayout) or has more than 256 colours;
+// raises CMemoryException when the block cannot be had.
+CMemoryBlock MakeIndexedDib(const std::uint8_t* pDib, std::size_t nSize, std::uint32_t& nColours,
+                            std::string* pstrReason);
 
 }  // namespace vd

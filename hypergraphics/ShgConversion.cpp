@@ -149,10 +149,16 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         }
         try {
             std::string strReadReason;
-            picture = ReadSHGFile(shgFile, list, &strReadReason);
+            CShgPictureHeader header;
+            picture = ReadSHGFile(shgFile, list, &strReadReason, &header);
             shgFile.Close();
             if (!picture) {
-                SetReason(pstrReason, "cannot read '" + strShg + "': " + strReadReason);
+                // A picture read whole but refused for what it holds, or a
+                // file that cannot be read.
+                const bool bRefused = header.nDistinctColours > 256 || header.IsMetafile();
+                SetReason(pstrReason, bRefused
+                                          ? "'" + strShg + "' cannot be published: " + strReadReason
+                                          : "cannot read '" + strShg + "': " + strReadReason);
                 return 0;
             }
         } catch (const CFileException& error) {

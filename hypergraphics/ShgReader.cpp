@@ -10,7 +10,9 @@
 #include <span>
 #include <vector>
 
+#include "common/ScratchBuffer.h"
 #include "common/Strings.h"
+#include "gif/TrueColourGif.h"
 #include "hypergraphics/Metafile.h"
 #include "hypergraphics/ShgDecoders.h"
 
@@ -380,8 +382,26 @@ bool ReadHotspots(CFile& file, CAreaList& list, std::string* pstrReason) {
     return true;
 }
 
-// Reads the picture data of a metafile and unpacks it. Never more is made
-// than the packed data in the file can give, whatever size the header
+// The number of bytes run-length data decodes to (as DecodeRunLength
+// decodes it, without a limit).
+std::uint64_t RunLengthOutputSize(std::span<const std::uint8_t> runs) {
+    std::uint64_t nOut = 0;
+    for (std::size_t n = 0; n < runs.size();) {
+        const std::uint8_t nControl = runs[n++];
+        if (nControl > 0x80) {
+            const std::size_t nLiteral = std::min<std::size_t>(nControl - 0x80u, runs.size() - n);
+            nOut += nLiteral;
+            n += nLiteral;
+        } else if (n < runs.size()) {
+            nOut += nControl;
+            ++n;
+        }
+    }
+    return nOut;
+}
+
+// Reads the picture data of a metafile and unpacks it. Memory is taken only
+// for what the data in the file decodes to, whatever size the header
 // claims.
 std::vector<std::uint8_t> ReadMetafileBytes(CFile& file, const CShgPictureHeader& header) {
     const std::size_t nIn =
@@ -390,13 +410,13 @@ std::vector<std::uint8_t> ReadMetafileBytes(CFile& file, const CShgPictureHeader
     packed.resize(nIn > 0 ? file.Read(packed.data(), nIn) : 0);
     if (header.nPacking == kPackingStored) return packed;
     if (header.nPacking == kPackingLz77) return DecodeLz77(packed, header.nMetafileSize);
+    if (header.nPacking == kPackingLz77RunLength) {
+        packed = DecodeLz77(packed, packed.size() * 9);  // LZ77 gives at most 9 bytes a byte
+    }
     const std::size_t nOut = static_cast<std::size_t>(
-        std::min<std::uint64_t>(header.nMetafileSize, MaxPixelBytes(header.nPacking, nIn)));
+        std::min<std::uint64_t>(header.nMetafileSize, RunLengthOutputSize(packed)));
     std::vector<std::uint8_t> metafile(nOut);
-    const std::size_t nWritten = header.nPacking == kPackingRunLength
-                                     ? DecodeRunLength(packed, metafile)
-                                     : DecodeLz77RunLength(packed, metafile);
-    metafile.resize(nWritten);
+    DecodeRunLength(packed, metafile);
     return metafile;
 }
 
@@ -447,6 +467,34 @@ CMemoryBlock ReadMetafilePicture(CFile& file, CShgPictureHeader& header, CAreaLi
     return block;
 }
 
+// Reads the colour table and the pixel rows into whole (at least the
+// information header's 40 bytes) after the information header, which it
+// then writes.
+bool FillPicture(CFile& file, const CShgPictureHeader& header, std::span<std::uint8_t> whole,
+                 std::string* pstrReason) {
+    std::uint32_t nSizeImage = 0;
+    if (!ReadPicture(file, header, whole.subspan(kInfoHeaderSize), nSizeImage, pstrReason)) {
+        return false;
+    }
+    std::uint8_t* pInfo = whole.data();
+    PutLe32(pInfo + 0, kInfoHeaderSize);
+    PutLe32(pInfo + 4, header.nWidth);
+    PutLe32(pInfo + 8, header.nHeight);
+    PutLe16(pInfo + 12, 1);
+    PutLe16(pInfo + 14, header.nBitCount);
+    PutLe32(pInfo + 16, 0);  // uncompressed rows
+    PutLe32(pInfo + 20, nSizeImage);
+    PutLe32(pInfo + 24, kXPelsPerMeter);
+    PutLe32(pInfo + 28, kYPelsPerMeter);
+    // A table shorter than the bit depth allows is recorded, so the rows
+    // are found where they are.
+    PutLe32(pInfo + 32, header.nBitCount <= 8 && header.nColourCount == (1u << header.nBitCount)
+                            ? 0
+                            : header.nColourCount);
+    PutLe32(pInfo + 36, 0);
+    return true;
+}
+
 }  // namespace
 
 CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list) {
@@ -495,36 +543,33 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
         SetReason(pstrReason, "the picture is too large for this platform");
         return {};
     }
-    CMemoryBlock block = CMemoryBlock::AllocateUncleared(static_cast<std::size_t>(nBlockSize));
-    if (!block) {
-        SetReason(pstrReason,
-                  Format("cannot allocate %" PRIu64 " bytes for the picture", nBlockSize));
-        return {};
-    }
-
-    {
+    CMemoryBlock block;
+    if (header.nBitCount > 8) {
+        // A true-colour picture is decoded into a scratch buffer and handed
+        // on in its exact indexed form (or refused for its colours).
+        CScratchBuffer scratch;
+        if (!scratch.Allocate(static_cast<std::size_t>(nBlockSize))) {
+            SetReason(pstrReason,
+                      Format("cannot allocate %" PRIu64 " bytes for the picture", nBlockSize));
+            return {};
+        }
+        const std::span<std::uint8_t> whole(scratch.Data(), scratch.Size());
+        if (!FillPicture(file, header, whole, pstrReason)) return {};
+        block = MakeIndexedDib(whole.data(), whole.size(), header.nDistinctColours, pstrReason);
+        if (pHeader != nullptr) pHeader->nDistinctColours = header.nDistinctColours;
+        if (!block) return {};
+    } else {
+        block = CMemoryBlock::AllocateUncleared(static_cast<std::size_t>(nBlockSize));
+        if (!block) {
+            SetReason(pstrReason,
+                      Format("cannot allocate %" PRIu64 " bytes for the picture", nBlockSize));
+            return {};
+        }
         CMemoryLock lock(block);
-        std::uint32_t nSizeImage = 0;
-        const std::span<std::uint8_t> body(lock.Data() + kInfoHeaderSize,
-                                           lock.Size() - kInfoHeaderSize);
-        if (!ReadPicture(file, header, body, nSizeImage, pstrReason)) return {};
-
-        std::uint8_t* pInfo = lock.Data();
-        PutLe32(pInfo + 0, kInfoHeaderSize);
-        PutLe32(pInfo + 4, header.nWidth);
-        PutLe32(pInfo + 8, header.nHeight);
-        PutLe16(pInfo + 12, 1);
-        PutLe16(pInfo + 14, header.nBitCount);
-        PutLe32(pInfo + 16, 0);  // uncompressed rows
-        PutLe32(pInfo + 20, nSizeImage);
-        PutLe32(pInfo + 24, kXPelsPerMeter);
-        PutLe32(pInfo + 28, kYPelsPerMeter);
-        // A table shorter than the bit depth allows is recorded, so the rows
-        // are found where they are.
-        PutLe32(pInfo + 32, header.nBitCount <= 8 && header.nColourCount == (1u << header.nBitCount)
-                                ? 0
-                                : header.nColourCount);
-        PutLe32(pInfo + 36, 0);
+        if (!FillPicture(file, header, std::span<std::uint8_t>(lock.Data(), lock.Size()),
+                         pstrReason)) {
+            return {};
+        }
     }
 
     if (header.nHotspotSize != 0 && !ReadHotspots(file, list, pstrReason)) return {};

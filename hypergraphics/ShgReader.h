@@ -32,6 +32,9 @@ struct CShgPictureHeader {
     std::uint32_t nHotspotOffset = 0;
     std::uint32_t nHeaderSize = 0;   // bytes from the picture type to the colour table
     std::uint32_t nColourCount = 0;  // colour table entries
+    // A true-colour picture's distinct colours once counted (257: more than
+    // 256; 0: not counted).
+    std::uint32_t nDistinctColours = 0;
     // A metafile picture: its mapping mode and size once unpacked (as
     // stored), and its records by kind (see DescribeMetafileRecords) as far
     // as they were read.
@@ -43,10 +46,11 @@ struct CShgPictureHeader {
 };
 
 // Reads the first picture and its hotspots from file (open, at its start).
-// The picture is a bitmap of 1, 4, 8, 24 or 32 bits per pixel, or a
-// metafile that holds only one bitmap (see bReadMetafile): the packed DIB is
-// then that bitmap, and the hotspots, stored in the metafile's units, are
-// scaled to its pixels.
+// The picture is a bitmap of 1, 4 or 8 bits per pixel; or of 24 or 32 bits
+// with at most 256 colours, which becomes its exact indexed form (see
+// MakeIndexedDib; more colours are refused); or a metafile that holds only
+// one bitmap (see bReadMetafile): the packed DIB is then that bitmap, and
+// the hotspots, stored in the metafile's units, are scaled to its pixels.
 // Empties list first (without deleting what it held), then appends one new
 // CArea per hotspot; the caller owns them, also when the reader fails (see
 // CAreaListOwner). Answers the packed DIB, unlocked, or the null handle. File
@@ -59,8 +63,8 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
                          CShgPictureHeader* pHeader = nullptr);
 
 // Reads only the hotspots of the first picture, for a picture whose header
-// ReadSHGFile read (into header) but whose pixels it refused, such as a
-// metafile that draws more than one bitmap (its hotspots stay in its
+// ReadSHGFile read (into header) but whose pixels it refused, such as one of
+// more than 256 colours or a metafile that draws more than one bitmap (its hotspots stay in its
 // units). Appends one new CArea per hotspot to list (owned by the caller,
 // as above). Answers false, with *pstrReason when given, when the
 // hotspots cannot be read; true when they were read or there are none.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/BmpConversion.h"
 #include "hypergraphics/ShgConversion.h"
 #include "tests/gif/GifTestSupport.h"
 #include "tests/hypergraphics/HypergraphicsTestSupport.h"
@@ -52,6 +53,12 @@ TEST_F(ShgPictureKinds, TrueColourPicturesArePublishedExactly) {
             ASSERT_TRUE(gif.bOk) << gif.strError;
             EXPECT_EQ(test::PixelColours(gif), picture.pixels);
             EXPECT_NE(Text("maps/deep.map").find("COORDS=\"2,3,12,8\""), std::string::npos);
+            // The same GIF as the bitmap file of the same picture gives.
+            test::WriteBytes(m_work.File("deep.bmp"), test::MakeBitmapFile(test::MakeTrueColourDib(
+                                                          picture, nBits, false, false)));
+            ASSERT_EQ(bConvertBmpToGif(m_work.File("deep.bmp"), m_work.Prefix(), nullptr), 1);
+            EXPECT_EQ(ReadBytes(m_work.File("deep.gif")),
+                      ReadBytes(m_out.Path() / "images/deep.gif"));
             std::vector<test::Rgb> pillow;
             if (test::DecodeWithPillow(m_out.Path() / "images/deep.gif", pillow)) {
                 EXPECT_EQ(pillow, picture.pixels);

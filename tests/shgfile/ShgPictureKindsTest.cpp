@@ -31,11 +31,15 @@ TEST(ShgPictureKinds, TrueColourPicturesOfEachPackingKeepTheirColours) {
                 desc.pixels = PackTrueColourRows(picture, nBits, false);
                 CShgReadResult result;
                 ReadShgBytes(BuildShg(desc), result);
-                ASSERT_TRUE(result.m_block) << result.m_strReason;
-                // More than 256 colours are refused when the GIF is made.
-                if (nColours <= 256) {
-                    EXPECT_EQ(PublishedColours(result.m_block), picture.pixels);
+                EXPECT_EQ(result.m_header.nDistinctColours, nColours);
+                if (nColours > 256) {
+                    EXPECT_FALSE(result.m_block);
+                    EXPECT_NE(result.m_strReason.find("257 colours; a GIF holds at most 256"),
+                              std::string::npos);
+                    continue;
                 }
+                ASSERT_TRUE(result.m_block) << result.m_strReason;
+                EXPECT_EQ(PublishedColours(result.m_block), picture.pixels);
             }
         }
     }
