@@ -2,17 +2,19 @@
 
 namespace vd {
 
-bool CColourTable::Add(std::uint32_t rgb) {
+bool CColourTable::Add(std::uint32_t rgb) { return Index(rgb) >= 0; }
+
+int CColourTable::Index(std::uint32_t rgb) {
     std::uint32_t nSlot = Slot(rgb);
     while (m_keys[nSlot] != kEmpty) {
-        if (m_keys[nSlot] == rgb) return true;
+        if (m_keys[nSlot] == rgb) return m_indices[nSlot];
         nSlot = (nSlot + 1) % kSlots;
     }
-    if (m_nCount == kMaxGifColours) return false;
+    if (m_nCount == kMaxGifColours) return -1;
     m_keys[nSlot] = rgb;
     m_indices[nSlot] = static_cast<std::uint8_t>(m_nCount);
-    m_colours[m_nCount++] = rgb;
-    return true;
+    m_colours[m_nCount] = rgb;
+    return static_cast<int>(m_nCount++);
 }
 
 int CColourTable::Find(std::uint32_t rgb) const {

@@ -28,6 +28,9 @@ class CColourTable {
     bool Add(std::uint32_t rgb);
     // The index of rgb, or -1 when it is not in the table.
     int Find(std::uint32_t rgb) const;
+    // The index of rgb, added when it is new; -1 when it is new and the
+    // table is full.
+    int Index(std::uint32_t rgb);
 
   private:
     static constexpr std::uint32_t kSlots = 1024;         // four times the colours: short probes

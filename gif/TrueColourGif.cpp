@@ -170,6 +170,45 @@ int WriteTrueColourGif(CFile& file, const CDibLayout& layout, CRowSource& rows,
     return 1;
 }
 
+namespace {
+
+// Writes the index of each pixel of a row of nWidth pixels, adding new
+// colours to table; false at a colour that does not fit. As in counting,
+// only a colour other than the last two is looked up.
+template <std::uint32_t nStep>
+bool IndexNewRow(const std::uint8_t* p, std::uint8_t* pIndices, std::uint32_t nWidth,
+                 CColourTable& table) {
+    std::uint32_t nLast = 0xFFFFFFFFu;
+    std::uint32_t nBefore = 0xFFFFFFFFu;
+    std::uint8_t nLastIndex = 0;
+    std::uint8_t nBeforeIndex = 0;
+    for (std::uint32_t x = 0; x < nWidth;) {
+        const std::uint32_t rgb = PixelColour(p);
+        if (rgb == nLast) {
+            const std::uint32_t nRun = 1 + RepeatedPixels(p + nStep, nWidth - x - 1, nStep);
+            std::memset(pIndices + x, nLastIndex, nRun);
+            p += std::size_t{nStep} * nRun;
+            x += nRun;
+            continue;
+        }
+        std::uint8_t nIndex = nBeforeIndex;
+        if (rgb != nBefore) {
+            const int nFound = table.Index(rgb);
+            if (nFound < 0) return false;
+            nIndex = static_cast<std::uint8_t>(nFound);
+        }
+        nBefore = nLast;
+        nBeforeIndex = nLastIndex;
+        nLast = rgb;
+        nLastIndex = nIndex;
+        pIndices[x++] = nIndex;
+        p += nStep;
+    }
+    return true;
+}
+
+}  // namespace
+
 CMemoryBlock MakeIndexedDib(const std::uint8_t* pDib, std::size_t nSize, std::uint32_t& nColours,
                             std::string* pstrReason) {
     nColours = 0;
@@ -179,35 +218,81 @@ CMemoryBlock MakeIndexedDib(const std::uint8_t* pDib, std::size_t nSize, std::ui
         SetReason(pstrReason, "the bitmap is not a true-colour bitmap");
         return {};
     }
-    CMemoryRows rows(pDib + layout.nRowsOffset, static_cast<std::uint32_t>(layout.nStride));
-    CColourTable table;
-    CIndexedForm form;
-    if (!PrepareIndexedForm(layout, rows, table, form, nColours, pstrReason)) return {};
 
-    // Header, a colour table of the colours (two entries at least, as a
-    // table of 0 entries means 2^depth), plain rows in the same order.
-    const CDibLayout& indexed = form.layout;
-    const std::size_t nTable = 4 * std::size_t{nColours == 0 ? 2 : nColours};
-    const std::size_t nRows = static_cast<std::size_t>(indexed.nImageSize);
-    CMemoryBlock block = CMemoryBlock::AllocateUncleared(kInfoHeaderSize + nTable + nRows);
+    // One pass, top row first: each pixel's index at 8 bits, its colour
+    // added in the order of first appearance, straight into the block. The
+    // colour table has room for all 256 entries (those past the colours
+    // stay black, as in the GIF); the rows are packed to 4 or 1 bit in place
+    // afterwards when the colours allow.
+    const std::uint32_t nStep = layout.nDepth / 8u;
+    const std::size_t nRowBytes = std::size_t{layout.nWidth} * nStep;
+    const std::size_t nStride8 = (std::size_t{layout.nWidth} + 3) / 4 * 4;
+    const std::size_t nTable = 4 * std::size_t{kMaxGifColours};
+    CMemoryBlock block =
+        CMemoryBlock::AllocateUncleared(kInfoHeaderSize + nTable + nStride8 * layout.nHeight);
     if (!block) throw CMemoryException();
     {
         CMemoryLock lock(block);
         std::uint8_t* const pOut = lock.Data();
+        std::uint8_t* const pRows = pOut + kInfoHeaderSize + nTable;
+        const std::uint8_t* const pSource = pDib + layout.nRowsOffset;
+        CColourTable table;
+        const std::uint8_t* pPreviousSource = nullptr;
+        const std::uint8_t* pPreviousRow = nullptr;
+        for (std::uint32_t nRow = 0; nRow < layout.nHeight; ++nRow) {
+            const std::uint32_t nStored = layout.bTopDown ? nRow : layout.nHeight - 1u - nRow;
+            const std::uint8_t* const pFrom = pSource + nStored * layout.nStride;
+            std::uint8_t* const pTo = pRows + nStored * nStride8;
+            if (pPreviousSource != nullptr && std::memcmp(pFrom, pPreviousSource, nRowBytes) == 0) {
+                std::memcpy(pTo, pPreviousRow, nStride8);  // the same row again
+            } else {
+                const bool bFits = nStep == 3 ? IndexNewRow<3>(pFrom, pTo, layout.nWidth, table)
+                                              : IndexNewRow<4>(pFrom, pTo, layout.nWidth, table);
+                if (!bFits) {
+                    nColours = kMaxGifColours + 1;
+                    SetReason(pstrReason, TooManyColoursReason());
+                    return {};
+                }
+                std::memset(pTo + layout.nWidth, 0, nStride8 - layout.nWidth);
+            }
+            pPreviousSource = pFrom;
+            pPreviousRow = pTo;
+        }
+        nColours = table.GetCount();
+
+        const std::uint16_t nDepth = nColours <= 2 ? 1 : nColours <= 16 ? 4 : 8;
+        const std::size_t nStride = (std::size_t{layout.nWidth} * nDepth + 31) / 32 * 4;
+        if (nDepth < 8) {
+            // In place, front to back: each packed byte lands before the bytes
+            // it is made of, and every row starts no later than its 8-bit form.
+            const std::uint32_t nPerByte = 8u / nDepth;
+            for (std::size_t nRow = 0; nRow < layout.nHeight; ++nRow) {
+                const std::uint8_t* pIn = pRows + nRow * nStride8;
+                std::uint8_t* pPacked = pRows + nRow * nStride;
+                for (std::size_t nByte = 0; nByte < nStride; ++nByte) {
+                    std::uint8_t by = 0;
+                    for (std::uint32_t i = 0; i < nPerByte; ++i) {
+                        const std::size_t x = nByte * nPerByte + i;
+                        const std::uint8_t nIndex = x < layout.nWidth ? pIn[x] : 0;
+                        by = static_cast<std::uint8_t>(by | (nIndex << (8 - nDepth * (i + 1))));
+                    }
+                    pPacked[nByte] = by;
+                }
+            }
+        }
         std::memcpy(pOut, pDib, kInfoHeaderSize);
-        pOut[dib::kBitCount] = static_cast<std::uint8_t>(indexed.nDepth);
+        pOut[dib::kBitCount] = static_cast<std::uint8_t>(nDepth);
         pOut[dib::kBitCount + 1] = 0;
         WriteLe32(pOut + dib::kCompression, kCompressionNone);
-        WriteLe32(pOut + dib::kSizeImage, static_cast<std::uint32_t>(nRows));
-        WriteLe32(pOut + dib::kClrUsed, nColours);
-        WriteLe32(pOut + dib::kClrUsed + 4, 0);  // important colours
+        WriteLe32(pOut + dib::kSizeImage, static_cast<std::uint32_t>(nStride * layout.nHeight));
+        WriteLe32(pOut + dib::kClrUsed, kMaxGifColours);
+        WriteLe32(pOut + dib::kClrUsed + 4, nColours);  // important colours: those used
         std::memset(pOut + kInfoHeaderSize, 0, nTable);
-        std::memcpy(pOut + kInfoHeaderSize, form.quads.data(), 4 * std::size_t{nColours});
-        CIndexedRows indexedRows(layout, rows, table, indexed.nDepth, indexed.nStride);
-        std::uint8_t* const pRows = pOut + kInfoHeaderSize + nTable;
-        const auto nStride = static_cast<std::size_t>(indexed.nStride);
-        for (std::uint32_t nRow = 0; nRow < layout.nHeight; ++nRow) {
-            std::memcpy(pRows + nRow * nStride, indexedRows.Row(nRow), nStride);
+        for (std::uint32_t i = 0; i < nColours; ++i) {
+            const std::uint32_t rgb = table.GetColour(i);
+            pOut[kInfoHeaderSize + 4 * i] = static_cast<std::uint8_t>(rgb);
+            pOut[kInfoHeaderSize + 4 * i + 1] = static_cast<std::uint8_t>(rgb >> 8);
+            pOut[kInfoHeaderSize + 4 * i + 2] = static_cast<std::uint8_t>(rgb >> 16);
         }
     }
     return block;

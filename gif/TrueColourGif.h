@@ -27,9 +27,11 @@ int WriteTrueColourGif(CFile& file, const CDibLayout& layout, CRowSource& rows,
                        std::string* pstrReason);
 
 // The same picture as a packed DIB of 1, 4 or 8 bits per pixel, for the
-// true-colour packed DIB of nSize bytes at pDib: the colour table and the
-// rows (in the same order) that WriteTrueColourGif would write, so that its
-// GIF is the same. nColours receives the number of colours (257 for more
+// true-colour packed DIB of nSize bytes at pDib: the colours and the rows
+// (in the same order) that WriteTrueColourGif would write, so that its GIF
+// is the same. Its colour table has 256 entries (biClrUsed), of which the
+// first nColours (biClrImportant) are the picture's and the rest black. The
+// pixels are read once. nColours receives the number of colours (257 for more
 // than 256). Answers the null handle, with *pstrReason when given, when
 // the bitmap is refused (see ReadDibLayout) or has more than 256 colours;
 // raises CMemoryException when the block cannot be had.
