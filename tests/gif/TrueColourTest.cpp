@@ -62,19 +62,6 @@ TEST(TrueColour, UpTo256ColoursArePublishedPixelForPixel) {
     }
 }
 
-TEST(TrueColour, PillowDecodesTheSamePixels) {
-    test::CTempDir dir;
-    const test::TrueColourPicture picture = test::ColourfulPicture(200, 64, 40, 5);
-    test::WriteBytes(dir.File("p.bmp"),
-                     test::MakeBitmapFile(test::MakeTrueColourDib(picture, 32, true, true)));
-    ASSERT_EQ(bConvertBmpToGif(dir.File("p.bmp"), dir.Prefix(), nullptr), 1);
-    std::vector<Rgb> colours;
-    if (!test::DecodeWithPillow(dir.File("p.gif"), colours)) {
-        GTEST_SKIP() << "python3 with Pillow (python3-pil) is not available";
-    }
-    EXPECT_EQ(colours, picture.pixels);
-}
-
 TEST(TrueColour, MoreThan256ColoursAreRefusedAndTheEarlierGifStays) {
     test::CTempDir dir;
     const test::TrueColourPicture picture = test::ColourfulPicture(257, 37, 23, 4);
