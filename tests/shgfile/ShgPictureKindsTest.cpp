@@ -173,7 +173,7 @@ TEST(ShgPictureKinds, OtherAndMalformedMetafilesAreRefused) {
     CShgDescription notMetafile = MetafilePicture({bitmap}, 0);
     notMetafile.pixels[0] = 3;
     Bytes noEnd = BuildShg(MetafilePicture({bitmap}, 0));
-    noEnd.resize(noEnd.size() - 6);
+    noEnd.erase(noEnd.end() - 6, noEnd.end());  // without its end record
     const struct {
         const char* pszWhat;
         Bytes file;
