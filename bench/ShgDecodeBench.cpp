@@ -1,6 +1,9 @@
 // In-process conversion of LZ77-packed SHG pictures against the same picture
 // from an uncompressed BMP: CPU time of reading the file and writing the GIF
-// (to /dev/null), best of several runs, measured in turn in one run.
+// (to /dev/null), best of several runs, measured in turn in one run. Then a
+// true-colour SHG picture of 200 colours against the same picture stored at
+// 8 bits per pixel, both LZ77-packed: what counting the colours and turning
+// the pixels into indices costs on top of reading three times the bytes.
 //
 //   bench_shg_decode [--quick] [WORK-FOLDER]
 //
@@ -93,14 +96,18 @@ Bytes PackLz77(const Bytes& data, std::size_t nStride) {
     return out;
 }
 
-// The SHG file of a picture with the packed data given, in packing nPacking.
-Bytes MakeShg(const vd::test::Picture& picture, const Bytes& packed, std::uint8_t nPacking) {
+// The SHG file of a picture with the packed data given, in packing nPacking;
+// at 24 bits per pixel when bTrueColour (the palette then only gives the
+// colours of the rows).
+Bytes MakeShg(const vd::test::Picture& picture, const Bytes& packed, std::uint8_t nPacking,
+              bool bTrueColour = false) {
     vd::test::CShgDescription desc;
     desc.nPacking = 4;  // the builder stores the bytes unchanged for unknown packings
     desc.nWidth = picture.nWidth;
     desc.nHeight = picture.nHeight;
-    desc.nBitCount = static_cast<std::uint16_t>(picture.nDepth);
+    desc.nBitCount = static_cast<std::uint16_t>(bTrueColour ? 24 : picture.nDepth);
     for (const vd::test::Rgb& c : picture.palette) {
+        if (bTrueColour) break;
         desc.colourTable.insert(desc.colourTable.end(), {c[2], c[1], c[0], 0});
     }
     desc.pixels = packed;
@@ -141,7 +148,8 @@ void ConvertBmp(const std::string& path) {
 constexpr char kUsage[] =
     "usage: bench_shg_decode [--quick] [WORK-FOLDER]\n"
     "Converts LZ77-packed SHG pictures and the same pictures as uncompressed BMPs\n"
-    "to GIF in-process and prints the CPU time of each (best of several runs).\n"
+    "to GIF in-process and prints the CPU time of each (best of several runs),\n"
+    "then a 24-bit SHG picture of 200 colours against the same picture at 8 bits.\n"
     "Files go into a new folder inside WORK-FOLDER (default $TMPDIR or /tmp); only\n"
     "those files and that folder are removed afterwards.\n"
     "  --quick  1024 x 1024 pictures and fewer runs\n";
@@ -202,5 +210,49 @@ int main(int argc, char** argv) {
                     packed.size() / 1024);
         std::fflush(stdout);
     }
-    return bOk ? 0 : 1;
+    if (!bOk) return 1;
+
+    // The screenshot-like picture in 200 colours, at 8 and at 24 bits.
+    vd::test::Picture picture = vd::test::ScreenshotPicture(8, nSide, nSide, 3);
+    picture.palette = vd::test::ColourPalette(200, 3);
+    for (std::uint8_t& nIndex : picture.indices) nIndex = static_cast<std::uint8_t>(nIndex % 200);
+    // A title bar in a gradient of all 200 colours across the top 32 rows.
+    for (std::size_t y = 0; y < 32; ++y) {
+        for (std::size_t x = 0; x < nSide; ++x) {
+            picture.indices[y * nSide + x] = static_cast<std::uint8_t>(x * 200 / nSide);
+        }
+    }
+    const Bytes rows8 = vd::test::PackRows(picture);
+    const std::size_t nStride8 = rows8.size() / nSide;
+    const std::size_t nStride24 = (std::size_t{nSide} * 3 + 3) / 4 * 4;
+    Bytes rows24(nStride24 * nSide, 0);
+    for (std::size_t y = 0; y < nSide; ++y) {
+        for (std::size_t x = 0; x < nSide; ++x) {
+            const vd::test::Rgb& c = picture.palette[rows8[y * nStride8 + x]];
+            std::uint8_t* p = rows24.data() + y * nStride24 + 3 * x;
+            p[0] = c[2];
+            p[1] = c[1];
+            p[2] = c[0];
+        }
+    }
+    const std::string strShg8 = strDir + "/picture8.shg";
+    if (!WriteFile(strShg8, MakeShg(picture, PackLz77(rows8, nStride8), 2)) ||
+        !WriteFile(strShg, MakeShg(picture, PackLz77(rows24, nStride24), 2, true))) {
+        std::fprintf(stderr, "cannot write into %s\n", strDir.c_str());
+        return 1;
+    }
+    double d24 = 1e30, d8 = 1e30;
+    for (int n = 0; n < nRuns; ++n) {
+        double t0 = CpuMs();
+        ConvertShg(strShg);
+        d24 = std::min(d24, CpuMs() - t0);
+        t0 = CpuMs();
+        ConvertShg(strShg8);
+        d8 = std::min(d8, CpuMs() - t0);
+    }
+    std::printf("\nTrue colour against 8 bits, the same picture as SHG (LZ77): CPU ms\n");
+    std::printf("%-40s %9s %9s %7s\n", "picture", "24-bit", "8-bit", "ratio");
+    std::printf("%-40s %9.2f %9.2f %6.2fx\n", (strSide + " 200 colours").c_str(), d24, d8,
+                d24 / d8);
+    return 0;
 }

@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the SHG reader (through a file, as the conversion
-// reads it) and to the archive loading of a hotspot area. A picture the
-// reader accepts goes on, as in the conversion but without the project
-// database's links, through the GIF writer (into a file in memory) and the
-// image-map writer.
+// reads it), to the metafile reader directly (so that its records are
+// reached without the SHG header and packing around them) and to the archive
+// loading of a hotspot area. A picture the SHG reader accepts goes on, as in
+// the conversion but without the project database's links, through the GIF
+// writer (into a file in memory) and the image-map writer; true-colour
+// pictures and metafiles' bitmaps included.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@
 #include "hypergraphics/Area.h"
 #include "hypergraphics/AreaList.h"
 #include "hypergraphics/ImageMap.h"
+#include "hypergraphics/Metafile.h"
 #include "hypergraphics/ShgReader.h"
 
 namespace {
@@ -97,6 +100,21 @@ void ReadPicture(const std::uint8_t* pData, std::size_t nSize) {
     }
 }
 
+void ReadMetafile(const std::uint8_t* pData, std::size_t nSize) {
+    vd::CMetafileBitmap bitmap;
+    std::string strReason;
+    if (vd::bReadMetafile(std::span<const std::uint8_t>(pData, nSize), bitmap, &strReason)) {
+        // The bitmap lies inside the bytes and holds at least its header.
+        if (bitmap.nDibOffset > nSize || bitmap.nDibSize > nSize - bitmap.nDibOffset ||
+            bitmap.nDibSize < 40) {
+            std::abort();
+        }
+    } else if (strReason.empty()) {
+        std::abort();  // every refusal says why
+    }
+    if (vd::DescribeMetafileRecords(bitmap).empty()) std::abort();
+}
+
 void LoadArea(const std::uint8_t* pData, std::size_t nSize) {
     vd::CArchive ar{std::span<const std::uint8_t>(pData, nSize)};
     vd::CArea area;
@@ -116,6 +134,7 @@ void LoadArea(const std::uint8_t* pData, std::size_t nSize) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     ReadPicture(pData, nSize);
+    ReadMetafile(pData, nSize);
     LoadArea(pData, nSize);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "gif/DibToGif.h"
 #include "gif/FileRows.h"
 #include "gif/PackedDib.h"
+#include "gif/TrueColourGif.h"
 
 namespace vd {
 
@@ -55,6 +56,7 @@ int CBitmapFile::ConvertToGif(CFile& target, std::string* pstrReason) {
     // the end of the file, are zero.
     CFileRows rows(*m_pSource, kFileHeaderSize + m_layout.nRowsOffset,
                    static_cast<std::uint32_t>(m_layout.nStride), m_layout.nHeight, m_nBlockSize);
+    if (m_layout.bTrueColour) return WriteTrueColourGif(target, m_layout, rows, pstrReason);
     WriteGif(target, m_layout, m_head.data() + kInfoHeaderSize, rows);
     return 1;
 }

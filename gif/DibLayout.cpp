@@ -1,5 +1,7 @@
 #include "gif/DibLayout.h"
 
+#include <cstdio>
+
 #include "common/Strings.h"
 #include "gif/PackedDib.h"
 
@@ -40,15 +42,20 @@ bool ReadDibLayout(const std::uint8_t* pDib, std::size_t nSize, CDibLayout& layo
         case 8:
             layout.byScreenFields = 0xF7;
             break;
+        case 24:
+        case 32:
+            break;
         default:
             return Refuse(pstrReason, "the bitmap has " + std::to_string(nDepth) +
-                                          " bits per pixel; only 1, 4 and 8 are supported");
+                                          " bits per pixel; only 1, 4, 8, 24 and 32 are supported");
     }
     layout.nDepth = nDepth;
+    layout.bTrueColour = nDepth > 8;
 
     const std::uint32_t nCompression = ReadLe32(pDib + dib::kCompression);
     const bool bRle = nCompression == kCompressionRle8 || nCompression == kCompressionRle4;
-    if (nCompression != kCompressionNone && !bRle) {
+    const bool bBitFields = nCompression == kCompressionBitFields && layout.bTrueColour;
+    if (nCompression != kCompressionNone && !bRle && !bBitFields) {
         return Refuse(pstrReason, "the bitmap's compression " + std::to_string(nCompression) +
                                       " is not supported");
     }
@@ -58,6 +65,25 @@ bool ReadDibLayout(const std::uint8_t* pDib, std::size_t nSize, CDibLayout& layo
                                       std::to_string(nDepth) + " bits per pixel");
     }
     layout.bRle = bRle;
+    // Bit fields: only the masks that place red, green and blue in the bytes
+    // where an uncompressed bitmap has them.
+    const std::uint64_t nMasksSize = bBitFields ? kBitFieldMasksSize : 0;
+    if (bBitFields) {
+        if (nSize < kInfoHeaderSize + kBitFieldMasksSize) {
+            return Refuse(pstrReason, "the bitmap's bit field masks are cut short");
+        }
+        const std::uint32_t nRed = ReadLe32(pDib + kInfoHeaderSize);
+        const std::uint32_t nGreen = ReadLe32(pDib + kInfoHeaderSize + 4);
+        const std::uint32_t nBlue = ReadLe32(pDib + kInfoHeaderSize + 8);
+        if (nRed != 0xFF0000u || nGreen != 0xFF00u || nBlue != 0xFFu) {
+            char text[96];
+            std::snprintf(text, sizeof text,
+                          "the bitmap's bit fields (red 0x%X, green 0x%X, blue 0x%X)", nRed, nGreen,
+                          nBlue);
+            return Refuse(pstrReason, std::string(text) +
+                                          " are not supported; only 0xFF0000, 0xFF00 and 0xFF are");
+        }
+    }
 
     const std::int64_t nWidth = GetBitmapWidth(pDib, nSize);
     const std::int64_t nHeight = GetBitmapHeight(pDib, nSize);
@@ -78,8 +104,10 @@ bool ReadDibLayout(const std::uint8_t* pDib, std::size_t nSize, CDibLayout& layo
 
     // Colour table and rows, all sizes in 64 bits before any check.
     const std::uint32_t nClrUsed = ReadLe32(pDib + dib::kClrUsed);
-    layout.nColours = nClrUsed != 0 ? nClrUsed : (std::uint64_t{1} << nDepth);
-    layout.nRowsOffset = kInfoHeaderSize + 4 * layout.nColours;
+    // A true-colour bitmap's colour table (biClrUsed entries, usually none)
+    // is only passed over.
+    layout.nColours = nClrUsed != 0 || layout.bTrueColour ? nClrUsed : (std::uint64_t{1} << nDepth);
+    layout.nRowsOffset = kInfoHeaderSize + nMasksSize + 4 * layout.nColours;
     if (layout.nRowsOffset > nSize) {
         return Refuse(pstrReason, "the bitmap's colour table of " +
                                       std::to_string(layout.nColours) +

@@ -13,6 +13,7 @@
 #include "gif/GifEncoder.h"
 #include "gif/PackedDib.h"
 #include "gif/RleDecoder.h"
+#include "gif/TrueColourGif.h"
 
 namespace vd {
 
@@ -51,6 +52,7 @@ int ConvertDibToGif(CMemoryBlock& hDib, CFile& file, std::string* pstrReason) {
     CMemoryBlock decoded;
     std::optional<CMemoryLock> decodedLock;
     CMemoryRows rows(pDib + layout.nRowsOffset, static_cast<std::uint32_t>(layout.nStride));
+    if (layout.bTrueColour) return WriteTrueColourGif(file, layout, rows, pstrReason);
     if (layout.bRle) {
         if (layout.nImageSize > kMaxDecodedRleBytes) {
             SetReason(pstrReason, "the run-length bitmap is too large to decode");

@@ -24,7 +24,9 @@ int ConvertDibToGif(CMemoryBlock& hDib, CFile& file);
 // the block. The colour table holds biClrUsed entries (2^depth when 0) and the
 // rows follow it directly. The GIF's colour table has 2^depth entries; those
 // the bitmap does not give are black. For plain rows, the DIB's biSizeImage
-// is set to the size of the rows.
+// is set to the size of the rows. Also accepted: a true-colour bitmap (24 or
+// 32 bits, see ReadDibLayout) of at most 256 colours, written as
+// WriteTrueColourGif writes it; its DIB is not changed.
 int ConvertDibToGif(CMemoryBlock& hDib, CFile& file, std::string* pstrReason);
 
 // Writes the whole GIF of a bitmap that ReadDibLayout has accepted: the

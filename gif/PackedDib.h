@@ -23,6 +23,11 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCompressionNone = 0;
 constexpr std::uint32_t kCompressionRle8 = 1;
 constexpr std::uint32_t kCompressionRle4 = 2;
+constexpr std::uint32_t kCompressionBitFields = 3;
+
+// The red, green and blue masks after the information header of a bitmap
+// with bit fields.
+constexpr std::uint32_t kBitFieldMasksSize = 12;
 
 // Byte offsets of the information header's fields.
 namespace dib {

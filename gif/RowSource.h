@@ -13,6 +13,9 @@ class CRowSource {
     // The bytes of stored row nRow (nRow below the row count the source was
     // made for): at least the row's pixel bytes, valid until the next call.
     virtual const std::uint8_t* Row(std::uint32_t nRow) = 0;
+    // True when every row's bytes stay where Row answered them for as long
+    // as the source lives (not only until the next call).
+    virtual bool RowsStay() const { return false; }
 };
 
 // Rows that lie in memory, one after the other.
@@ -24,6 +27,7 @@ class CMemoryRows final : public CRowSource {
     const std::uint8_t* Row(std::uint32_t nRow) override {
         return m_pRows + std::size_t{nRow} * m_nStride;
     }
+    bool RowsStay() const override { return true; }
 
   private:
     const std::uint8_t* m_pRows = nullptr;

@@ -79,12 +79,12 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
         return 0;
     }
     try {
-        const int bGif = ConvertDibToGif(picture, gifFile);
+        std::string strRefusal;
+        const int bGif = ConvertDibToGif(picture, gifFile, &strRefusal);
         gifFile.Close();
         if (bGif == 0) {
             SetReason(pstrReason,
-                      "the picture cannot be written as GIF (only 1, 4 and 8 bits "
-                      "per pixel are)");
+                      "the picture of '" + strShg + "' cannot be written as GIF: " + strRefusal);
             return 0;
         }
         if (bWriteImageMap(strGifPath, list, mapOutput, pstrReason) == 0) return 0;
@@ -154,10 +154,15 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         }
         try {
             std::string strReadReason;
-            picture = ReadSHGFile(shgFile, list, &strReadReason);
+            CShgPictureHeader header;
+            picture = ReadSHGFile(shgFile, list, &strReadReason, &header);
             shgFile.Close();
             if (!picture) {
-                SetReason(pstrReason, "cannot read '" + strShg + "': " + strReadReason);
+                // A picture read whole but refused for what it holds, or a
+                // file that cannot be read.
+                const bool bRefused = header.nDistinctColours > 256 || header.IsMetafile();
+                SetReason(pstrReason, bRefused ? "cannot publish '" + strShg + "': " + strReadReason
+                                               : "cannot read '" + strShg + "': " + strReadReason);
                 return 0;
             }
         } catch (const CFileException& error) {

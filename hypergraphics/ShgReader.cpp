@@ -10,8 +10,11 @@
 #include <span>
 #include <vector>
 
+#include "common/ScratchBuffer.h"
 #include "common/Strings.h"
 #include "common/TextEncoding.h"
+#include "gif/TrueColourGif.h"
+#include "hypergraphics/Metafile.h"
 #include "hypergraphics/ShgDecoders.h"
 
 namespace vd {
@@ -21,6 +24,7 @@ namespace {
 constexpr std::uint16_t kMagic = 0x706C;     // "lp"
 constexpr std::uint16_t kMagicAlt = 0x506C;  // "lP"
 constexpr std::uint8_t kTypeDib = 6;
+constexpr std::uint8_t kTypeMetafile = 8;
 constexpr std::uint8_t kPackingStored = 0;
 constexpr std::uint8_t kPackingRunLength = 1;
 constexpr std::uint8_t kPackingLz77 = 2;
@@ -181,37 +185,58 @@ bool ReadHeader(CFile& file, CShgPictureHeader& header, std::string* pstrReason)
     std::uint8_t pictureHeader[kMaxPictureHeaderSize];
     const std::size_t nRead = file.Read(pictureHeader, sizeof pictureHeader);
     CFieldReader picture(std::span<const std::uint8_t>(pictureHeader, nRead));
-    const bool bComplete =
-        picture.Byte(header.nType) && picture.Byte(header.nPacking) &&
-        picture.CompressedDword(header.nXResolution) &&
-        picture.CompressedDword(header.nYResolution) && picture.CompressedWord(header.nPlanes) &&
-        picture.CompressedWord(header.nBitCount) && picture.CompressedDword(header.nWidth) &&
-        picture.CompressedDword(header.nHeight) && picture.CompressedDword(header.nColoursUsed) &&
-        picture.CompressedDword(header.nColoursImportant) &&
-        picture.CompressedDword(header.nDataSize) && picture.CompressedDword(header.nHotspotSize) &&
-        picture.Dword(header.nDataOffset) && picture.Dword(header.nHotspotOffset);
+    bool bComplete = picture.Byte(header.nType) && picture.Byte(header.nPacking);
+    if (bComplete && header.nType == kTypeMetafile) {
+        // Mapping mode, size, unpacked size; no planes, bits or colours.
+        std::uint16_t nWidth = 0;
+        std::uint16_t nHeight = 0;
+        bComplete = picture.CompressedWord(header.nMappingMode) && picture.Word(nWidth) &&
+                    picture.Word(nHeight) && picture.CompressedDword(header.nMetafileSize);
+        header.nWidth = nWidth;
+        header.nHeight = nHeight;
+    } else if (bComplete) {
+        bComplete =
+            picture.CompressedDword(header.nXResolution) &&
+            picture.CompressedDword(header.nYResolution) &&
+            picture.CompressedWord(header.nPlanes) && picture.CompressedWord(header.nBitCount) &&
+            picture.CompressedDword(header.nWidth) && picture.CompressedDword(header.nHeight) &&
+            picture.CompressedDword(header.nColoursUsed) &&
+            picture.CompressedDword(header.nColoursImportant);
+    }
+    bComplete = bComplete && picture.CompressedDword(header.nDataSize) &&
+                picture.CompressedDword(header.nHotspotSize) && picture.Dword(header.nDataOffset) &&
+                picture.Dword(header.nHotspotOffset);
     if (!bComplete) return Refuse(pstrReason, "the picture header is cut short");
     header.nHeaderSize = static_cast<std::uint32_t>(picture.GetPosition());
     // Back to the first byte after the header: the colour table.
     file.Seek(static_cast<std::int64_t>(picture.GetPosition()) - static_cast<std::int64_t>(nRead));
 
-    if (header.nType != kTypeDib) {
-        return Refuse(pstrReason, Format("picture type %u is not supported (only bitmaps, type 6)",
-                                         unsigned{header.nType}));
+    if (header.nType != kTypeDib && header.nType != kTypeMetafile) {
+        return Refuse(pstrReason,
+                      Format("picture type %u is not supported (only bitmaps, type 6, and "
+                             "metafiles, type 8)",
+                             unsigned{header.nType}));
     }
     if (header.nPacking > kPackingLz77RunLength) {
         return Refuse(pstrReason, Format("unknown packing method %u", unsigned{header.nPacking}));
     }
+    if (header.nType == kTypeMetafile) return true;
     if (header.nPlanes != 1) {
         return Refuse(pstrReason, Format("pictures of %u planes are not supported (only one plane)",
                                          unsigned{header.nPlanes}));
     }
-    if (header.nBitCount != 1 && header.nBitCount != 4 && header.nBitCount != 8) {
-        return Refuse(pstrReason, Format("%u bits per pixel are not supported (only 1, 4 or 8)",
-                                         unsigned{header.nBitCount}));
+    if (header.nBitCount != 1 && header.nBitCount != 4 && header.nBitCount != 8 &&
+        header.nBitCount != 24 && header.nBitCount != 32) {
+        return Refuse(pstrReason,
+                      Format("%u bits per pixel are not supported (only 1, 4, 8, 24 or 32)",
+                             unsigned{header.nBitCount}));
     }
-    const std::uint32_t nMaxColours = 1u << header.nBitCount;
-    header.nColourCount = header.nColoursUsed == 0 ? nMaxColours : header.nColoursUsed;
+    // A true-colour picture has no colour table unless it gives a count
+    // (a palette for displays of 256 colours, which is passed over).
+    const bool bTrueColour = header.nBitCount > 8;
+    const std::uint32_t nMaxColours = bTrueColour ? 256u : 1u << header.nBitCount;
+    header.nColourCount =
+        header.nColoursUsed == 0 && !bTrueColour ? nMaxColours : header.nColoursUsed;
     if (header.nColourCount > nMaxColours) {
         return Refuse(pstrReason, Format("%" PRIu32 " colours are too many for %u bits per pixel",
                                          header.nColourCount, unsigned{header.nBitCount}));
@@ -359,6 +384,119 @@ bool ReadHotspots(CFile& file, CAreaList& list, std::string* pstrReason) {
     return true;
 }
 
+// The number of bytes run-length data decodes to (as DecodeRunLength
+// decodes it, without a limit).
+std::uint64_t RunLengthOutputSize(std::span<const std::uint8_t> runs) {
+    std::uint64_t nOut = 0;
+    for (std::size_t n = 0; n < runs.size();) {
+        const std::uint8_t nControl = runs[n++];
+        if (nControl > 0x80) {
+            const std::size_t nLiteral = std::min<std::size_t>(nControl - 0x80u, runs.size() - n);
+            nOut += nLiteral;
+            n += nLiteral;
+        } else if (n < runs.size()) {
+            nOut += nControl;
+            ++n;
+        }
+    }
+    return nOut;
+}
+
+// Reads the picture data of a metafile and unpacks it. Memory is taken only
+// for what the data in the file decodes to, whatever size the header
+// claims.
+std::vector<std::uint8_t> ReadMetafileBytes(CFile& file, const CShgPictureHeader& header) {
+    const std::size_t nIn =
+        static_cast<std::size_t>(std::min<std::uint64_t>(header.nDataSize, BytesLeft(file)));
+    std::vector<std::uint8_t> packed(nIn);
+    packed.resize(nIn > 0 ? file.Read(packed.data(), nIn) : 0);
+    if (header.nPacking == kPackingStored) return packed;
+    if (header.nPacking == kPackingLz77) return DecodeLz77(packed, header.nMetafileSize);
+    if (header.nPacking == kPackingLz77RunLength) {
+        packed = DecodeLz77(packed, packed.size() * 9);  // LZ77 gives at most 9 bytes a byte
+    }
+    const std::size_t nOut = static_cast<std::size_t>(
+        std::min<std::uint64_t>(header.nMetafileSize, RunLengthOutputSize(packed)));
+    std::vector<std::uint8_t> metafile(nOut);
+    DecodeRunLength(packed, metafile);
+    return metafile;
+}
+
+// Scales a coordinate from the metafile's units (nExtent of them across
+// the picture) to the bitmap's pixels (nPixels across), to the nearest.
+std::int32_t ScaleToPixels(std::int32_t nValue, std::uint32_t nPixels, std::uint32_t nExtent) {
+    const std::uint64_t nScaled =
+        (static_cast<std::uint64_t>(nValue) * nPixels + nExtent / 2) / nExtent;
+    return static_cast<std::int32_t>(
+        std::min<std::uint64_t>(nScaled, std::numeric_limits<std::int32_t>::max()));
+}
+
+// A metafile picture that holds one bitmap: the bitmap becomes the packed
+// DIB, and the hotspots are placed on its pixels.
+CMemoryBlock ReadMetafilePicture(CFile& file, CShgPictureHeader& header, CAreaList& list,
+                                 std::string* pstrReason) {
+    const std::vector<std::uint8_t> metafile = ReadMetafileBytes(file, header);
+    CMetafileBitmap bitmap;
+    const bool bBitmap = bReadMetafile(metafile, bitmap, pstrReason);
+    header.strMetafileRecords = DescribeMetafileRecords(bitmap);
+    if (!bBitmap) return {};
+
+    if (header.nHotspotSize != 0 && !ReadHotspots(file, list, pstrReason)) return {};
+    if (!list.IsEmpty() && (bitmap.nExtentX == 0 || bitmap.nExtentY == 0)) {
+        SetReason(pstrReason, "the metafile gives no extent by which to place its hotspots");
+        return {};
+    }
+    for (CArea* pArea : list) {
+        CRect& rect = pArea->m_rect;
+        rect.left = ScaleToPixels(rect.left, bitmap.nBitmapWidth, bitmap.nExtentX);
+        rect.right = ScaleToPixels(rect.right, bitmap.nBitmapWidth, bitmap.nExtentX);
+        rect.top = ScaleToPixels(rect.top, bitmap.nBitmapHeight, bitmap.nExtentY);
+        rect.bottom = ScaleToPixels(rect.bottom, bitmap.nBitmapHeight, bitmap.nExtentY);
+        pArea->m_points.RemoveAll();
+        pArea->m_points.Add({rect.left, rect.top});
+        pArea->m_points.Add({rect.right, rect.bottom});
+    }
+
+    CMemoryBlock block = CMemoryBlock::AllocateUncleared(bitmap.nDibSize);
+    if (!block) {
+        SetReason(pstrReason, Format("cannot allocate %zu bytes for the picture", bitmap.nDibSize));
+        return {};
+    }
+    {
+        CMemoryLock lock(block);
+        std::memcpy(lock.Data(), metafile.data() + bitmap.nDibOffset, bitmap.nDibSize);
+    }
+    return block;
+}
+
+// Reads the colour table and the pixel rows into whole (at least the
+// information header's 40 bytes) after the information header, which it
+// then writes.
+bool FillPicture(CFile& file, const CShgPictureHeader& header, std::span<std::uint8_t> whole,
+                 std::string* pstrReason) {
+    std::uint32_t nSizeImage = 0;
+    if (!ReadPicture(file, header, whole.subspan(kInfoHeaderSize), nSizeImage, pstrReason)) {
+        return false;
+    }
+    std::uint8_t* pInfo = whole.data();
+    PutLe32(pInfo + 0, kInfoHeaderSize);
+    PutLe32(pInfo + 4, header.nWidth);
+    PutLe32(pInfo + 8, header.nHeight);
+    PutLe16(pInfo + 12, 1);
+    PutLe16(pInfo + 14, header.nBitCount);
+    PutLe32(pInfo + 16, 0);  // uncompressed rows
+    PutLe32(pInfo + 20, nSizeImage);
+    PutLe32(pInfo + 24, kXPelsPerMeter);
+    PutLe32(pInfo + 28, kYPelsPerMeter);
+    // A table shorter than the bit depth allows is recorded, so the rows
+    // are found where they are.
+    PutLe32(pInfo + 32, header.nBitCount <= 8 && header.nColourCount == (1u << header.nBitCount)
+                            ? 0
+                            : header.nColourCount);
+    PutLe32(pInfo + 36, 0);
+    return true;
+}
+
 }  // namespace
 
 CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list) {
@@ -372,6 +510,11 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
     const bool bHeader = ReadHeader(file, header, pstrReason);
     if (pHeader != nullptr) *pHeader = header;
     if (!bHeader) return {};
+    if (header.IsMetafile()) {
+        CMemoryBlock block = ReadMetafilePicture(file, header, list, pstrReason);
+        if (pHeader != nullptr) *pHeader = header;
+        return block;
+    }
 
     // The block holds the whole decoded picture, and at least the file's
     // length. Sizes come from the file: computed in 64 bits and checked
@@ -402,35 +545,33 @@ CMemoryBlock ReadSHGFile(CFile& file, CAreaList& list, std::string* pstrReason,
         SetReason(pstrReason, "the picture is too large for this platform");
         return {};
     }
-    CMemoryBlock block = CMemoryBlock::AllocateUncleared(static_cast<std::size_t>(nBlockSize));
-    if (!block) {
-        SetReason(pstrReason,
-                  Format("cannot allocate %" PRIu64 " bytes for the picture", nBlockSize));
-        return {};
-    }
-
-    {
+    CMemoryBlock block;
+    if (header.nBitCount > 8) {
+        // A true-colour picture is decoded into a scratch buffer and handed
+        // on in its exact indexed form (or refused for its colours).
+        CScratchBuffer scratch;
+        if (!scratch.Allocate(static_cast<std::size_t>(nBlockSize))) {
+            SetReason(pstrReason,
+                      Format("cannot allocate %" PRIu64 " bytes for the picture", nBlockSize));
+            return {};
+        }
+        const std::span<std::uint8_t> whole(scratch.Data(), scratch.Size());
+        if (!FillPicture(file, header, whole, pstrReason)) return {};
+        block = MakeIndexedDib(whole.data(), whole.size(), header.nDistinctColours, pstrReason);
+        if (pHeader != nullptr) pHeader->nDistinctColours = header.nDistinctColours;
+        if (!block) return {};
+    } else {
+        block = CMemoryBlock::AllocateUncleared(static_cast<std::size_t>(nBlockSize));
+        if (!block) {
+            SetReason(pstrReason,
+                      Format("cannot allocate %" PRIu64 " bytes for the picture", nBlockSize));
+            return {};
+        }
         CMemoryLock lock(block);
-        std::uint32_t nSizeImage = 0;
-        const std::span<std::uint8_t> body(lock.Data() + kInfoHeaderSize,
-                                           lock.Size() - kInfoHeaderSize);
-        if (!ReadPicture(file, header, body, nSizeImage, pstrReason)) return {};
-
-        std::uint8_t* pInfo = lock.Data();
-        PutLe32(pInfo + 0, kInfoHeaderSize);
-        PutLe32(pInfo + 4, header.nWidth);
-        PutLe32(pInfo + 8, header.nHeight);
-        PutLe16(pInfo + 12, 1);
-        PutLe16(pInfo + 14, header.nBitCount);
-        PutLe32(pInfo + 16, 0);  // uncompressed rows
-        PutLe32(pInfo + 20, nSizeImage);
-        PutLe32(pInfo + 24, kXPelsPerMeter);
-        PutLe32(pInfo + 28, kYPelsPerMeter);
-        // A table shorter than the bit depth allows is recorded, so the rows
-        // are found where they are.
-        PutLe32(pInfo + 32,
-                header.nColourCount == (1u << header.nBitCount) ? 0 : header.nColourCount);
-        PutLe32(pInfo + 36, 0);
+        if (!FillPicture(file, header, std::span<std::uint8_t>(lock.Data(), lock.Size()),
+                         pstrReason)) {
+            return {};
+        }
     }
 
     if (header.nHotspotSize != 0 && !ReadHotspots(file, list, pstrReason)) return {};

@@ -81,16 +81,19 @@ TEST(BmpConversion, OverwritesAnExistingGif) {
 }
 
 TEST(BmpConversion, RefusedBitmapLeavesAnEarlierGifAsItWas) {
-    // 24 bits per pixel: a header and rows of 3 bytes per pixel.
-    Bytes dib = test::MakePackedDib(test::RandomPicture(8, 4, 2));
+    // 24 bits per pixel and 257 colours, one row: more than a GIF holds.
+    Bytes dib = test::MakePackedDib(test::RandomPicture(8, 257, 1));
     dib[14] = 24;
-    dib.resize(40 + 12 * 2, 7);
+    dib.resize(40 + 257 * 3 + 1);
+    for (std::size_t i = 0; i < 257; ++i) dib[40 + 3 * i] = static_cast<std::uint8_t>(i);
+    dib[40 + 3 * 256 + 1] = 1;
     test::CTempDir dir;
     test::WriteBytes(dir.File("deep.bmp"), test::MakeBitmapFile(dib));
     test::WriteText(dir.File("deep.gif"), "earlier");
     std::string strReason;
     EXPECT_EQ(vd::bConvertBmpToGif(dir.File("deep.bmp"), dir.Prefix(), &strReason), 0);
-    EXPECT_NE(strReason.find("24 bits per pixel"), std::string::npos) << strReason;
+    EXPECT_NE(strReason.find("257 colours; a GIF holds at most 256"), std::string::npos)
+        << strReason;
     EXPECT_EQ(FolderContents(dir.Path()).size(), 2u);  // no temporary left
     const auto earlier = test::ReadBytes(dir.File("deep.gif"));
     EXPECT_EQ(std::string(earlier.begin(), earlier.end()), "earlier");

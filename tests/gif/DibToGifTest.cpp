@@ -200,7 +200,8 @@ TEST(DibToGif, RefusesBeforeWritingAnything) {
     const std::vector<std::pair<std::string, Bytes>> cases = {
         {"core header", core},
         {"108-byte header", With(good, 0, 108)},
-        {"24 bits", With(good, 14, 24, 2)},
+        {"16 bits", With(good, 14, 16, 2)},
+        {"bit fields at 24 bits, other masks", With(With(good, 14, 24, 2), 16, 3)},
         {"2 bits", With(good, 14, 2, 2)},
         {"0 bits", With(good, 14, 0, 2)},
         {"bit fields", With(good, 16, 3)},

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace vd::test {
@@ -143,6 +145,105 @@ std::vector<Rgb> ColourPalette(std::size_t nCount, std::uint32_t nSeed) {
         palette.push_back({r, g, b});
     }
     return palette;
+}
+
+TrueColourPicture ColourfulPicture(std::size_t nColours, std::uint32_t nWidth,
+                                   std::uint32_t nHeight, std::uint32_t nSeed) {
+    TrueColourPicture picture{nWidth, nHeight, {}};
+    std::vector<Rgb> colours;
+    for (std::size_t i = 0; i < nColours; ++i) {
+        // Distinct for up to 512 colours: green is the index's low byte, blue
+        // differs by 128 between i and i + 256, red varies with both.
+        colours.push_back({static_cast<std::uint8_t>(i * 37 + nSeed), static_cast<std::uint8_t>(i),
+                           static_cast<std::uint8_t>((i >> 8) * 128 + i * 3)});
+    }
+    CRandom random(nSeed);
+    picture.pixels.resize(std::size_t{nWidth} * nHeight);
+    // Runs of random colours, every colour once at a shuffled place.
+    for (std::size_t i = 0; i < picture.pixels.size();) {
+        const Rgb colour = colours[random.Below(static_cast<std::uint32_t>(nColours))];
+        for (std::uint32_t n = 1 + random.Below(6); n > 0 && i < picture.pixels.size(); --n) {
+            picture.pixels[i++] = colour;
+        }
+    }
+    for (std::size_t i = 0; i < nColours && i < picture.pixels.size(); ++i) {
+        const std::size_t nAt = (i * 7919 + nSeed) % picture.pixels.size();
+        picture.pixels[nAt] = colours[nColours - 1 - i];
+    }
+    return picture;
+}
+
+std::vector<std::uint8_t> PackTrueColourRows(const TrueColourPicture& picture, int nBits,
+                                             bool bTopDown) {
+    const std::size_t nBytes = static_cast<std::size_t>(nBits) / 8;
+    const std::size_t nStride = (picture.nWidth * nBytes + 3) / 4 * 4;
+    std::vector<std::uint8_t> rows(nStride * picture.nHeight, 0);
+    for (std::uint32_t y = 0; y < picture.nHeight; ++y) {
+        const std::uint32_t nStored = bTopDown ? y : picture.nHeight - 1 - y;
+        std::uint8_t* pRow = rows.data() + nStored * nStride;
+        for (std::uint32_t x = 0; x < picture.nWidth; ++x) {
+            const Rgb& c = picture.pixels[std::size_t{y} * picture.nWidth + x];
+            std::uint8_t* p = pRow + x * nBytes;
+            p[0] = c[2];
+            p[1] = c[1];
+            p[2] = c[0];
+            if (nBytes == 4) p[3] = 0xA5;
+        }
+    }
+    return rows;
+}
+
+std::vector<std::uint8_t> MakeTrueColourDib(const TrueColourPicture& picture, int nBits,
+                                            bool bTopDown, bool bBitFields) {
+    const std::vector<std::uint8_t> rows = PackTrueColourRows(picture, nBits, bTopDown);
+    std::vector<std::uint8_t> dib;
+    PutLe32(dib, 40);
+    PutLe32(dib, picture.nWidth);
+    PutLe32(dib, bTopDown ? static_cast<std::uint32_t>(-static_cast<std::int64_t>(picture.nHeight))
+                          : picture.nHeight);
+    PutLe16(dib, 1);
+    PutLe16(dib, static_cast<std::uint32_t>(nBits));
+    PutLe32(dib, bBitFields ? 3 : 0);
+    PutLe32(dib, static_cast<std::uint32_t>(rows.size()));
+    for (int i = 0; i < 4; ++i) PutLe32(dib, i < 2 ? 2835 : 0);
+    if (bBitFields) {
+        PutLe32(dib, 0xFF0000);
+        PutLe32(dib, 0xFF00);
+        PutLe32(dib, 0xFF);
+    }
+    dib.insert(dib.end(), rows.begin(), rows.end());
+    return dib;
+}
+
+std::vector<Rgb> PixelColours(const DecodedGif& gif) {
+    std::vector<Rgb> colours;
+    for (const std::uint8_t nIndex : gif.indices) {
+        if (nIndex >= gif.colours.size()) return {};
+        colours.push_back(gif.colours[nIndex]);
+    }
+    return colours;
+}
+
+bool DecodeWithPillow(const std::filesystem::path& path, std::vector<Rgb>& colours) {
+    const std::string strPython = FindProgram({"python3", "/usr/bin/python3"}, "-c 'import PIL'");
+    if (strPython.empty()) return false;
+    const std::filesystem::path out = path.string() + ".rgb";
+    const std::string command = strPython +
+                                " -c 'import sys; from PIL import Image; "
+                                "open(sys.argv[2], \"wb\").write(Image.open(sys.argv[1])"
+                                ".convert(\"RGB\").tobytes())' '" +
+                                path.string() + "' '" + out.string() + "'";
+    colours.clear();
+    if (std::system(command.c_str()) != 0) return true;  // nothing decoded: no colours
+    std::ifstream in(out, std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    in.close();
+    std::filesystem::remove(out);
+    for (std::size_t i = 0; i + 2 < bytes.size(); i += 3) {
+        colours.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
+    }
+    return true;
 }
 
 Picture RandomPicture(int nDepth, std::uint32_t nWidth, std::uint32_t nHeight,

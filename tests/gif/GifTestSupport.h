@@ -54,6 +54,26 @@ Picture RandomPicture(int nDepth, std::uint32_t nWidth, std::uint32_t nHeight,
 Picture ScreenshotPicture(int nDepth, std::uint32_t nWidth, std::uint32_t nHeight,
                           std::uint32_t nSeed = 1);
 
+// A true-colour picture: its pixels top row first, row by row. Made of
+// nColours distinct colours (all of them used), in an order that is not the
+// order of first appearance.
+struct TrueColourPicture {
+    std::uint32_t nWidth = 0;
+    std::uint32_t nHeight = 0;
+    std::vector<Rgb> pixels;
+};
+TrueColourPicture ColourfulPicture(std::size_t nColours, std::uint32_t nWidth,
+                                   std::uint32_t nHeight, std::uint32_t nSeed = 1);
+// Its rows at 24 or 32 bits per pixel (blue, green, red, and an unused byte
+// set to 0xA5 at 32 bits), padded to 4 bytes, bottom row first unless
+// bTopDown.
+std::vector<std::uint8_t> PackTrueColourRows(const TrueColourPicture& picture, int nBits,
+                                             bool bTopDown);
+// The packed DIB: header (BI_RGB, or BI_BITFIELDS with the masks 0xFF0000,
+// 0xFF00 and 0xFF after it), rows.
+std::vector<std::uint8_t> MakeTrueColourDib(const TrueColourPicture& picture, int nBits,
+                                            bool bTopDown, bool bBitFields);
+
 // A GIF decoded by giflib.
 struct DecodedGif {
     bool bOk = false;
@@ -67,6 +87,11 @@ struct DecodedGif {
     std::vector<std::uint8_t> indices;  // of the first image, top row first
 };
 DecodedGif DecodeWithGiflib(const std::filesystem::path& path);
+// Its pixels' colours, top row first (empty when an index is outside the map).
+std::vector<Rgb> PixelColours(const DecodedGif& gif);
+// The pixels' colours of a GIF as Pillow decodes them; false when Python
+// with Pillow is not available.
+bool DecodeWithPillow(const std::filesystem::path& path, std::vector<Rgb>& colours);
 
 // The structure of a GIF file as the library writes it, read independently.
 struct GifLayout {

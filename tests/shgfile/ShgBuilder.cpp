@@ -94,14 +94,22 @@ std::vector<std::uint8_t> BuildShg(const CShgDescription& desc) {
     Bytes picture;
     picture.push_back(desc.nType);
     picture.push_back(desc.nPacking);
-    PutCompressedDword(picture, desc.nXResolution, bLongDwords);
-    PutCompressedDword(picture, desc.nYResolution, bLongDwords);
-    PutCompressedWord(picture, desc.nPlanes, false);
-    PutCompressedWord(picture, desc.nBitCount, false);
-    PutCompressedDword(picture, desc.nWidth, bLongDwords);
-    PutCompressedDword(picture, desc.nHeight, bLongDwords);
-    PutCompressedDword(picture, desc.nColoursUsed, bLongDwords);
-    PutCompressedDword(picture, 0, bLongDwords);  // important colours
+    if (desc.nType == 8) {
+        // A metafile: mapping mode, size, unpacked size.
+        PutCompressedWord(picture, desc.nMappingMode, false);
+        Put16(picture, desc.nWidth);
+        Put16(picture, desc.nHeight);
+        PutCompressedDword(picture, static_cast<std::uint32_t>(desc.pixels.size()), bLongDwords);
+    } else {
+        PutCompressedDword(picture, desc.nXResolution, bLongDwords);
+        PutCompressedDword(picture, desc.nYResolution, bLongDwords);
+        PutCompressedWord(picture, desc.nPlanes, false);
+        PutCompressedWord(picture, desc.nBitCount, false);
+        PutCompressedDword(picture, desc.nWidth, bLongDwords);
+        PutCompressedDword(picture, desc.nHeight, bLongDwords);
+        PutCompressedDword(picture, desc.nColoursUsed, bLongDwords);
+        PutCompressedDword(picture, 0, bLongDwords);  // important colours
+    }
     const bool bLongSize = desc.layout == EShgLayout::Long38 || bLongDwords;
     if (desc.layout == EShgLayout::Short36 && data.size() >= 0x8000) {
         throw std::invalid_argument("data too large for a 2-byte size");
@@ -130,6 +138,59 @@ std::vector<std::uint8_t> BuildShg(const CShgDescription& desc) {
     for (std::uint32_t n = 0; n < nCount; ++n) Put32(file, nFirst);  // all at the first picture
     file.insert(file.end(), picture.begin(), picture.end());
     return file;
+}
+
+std::vector<std::uint8_t> MetafileRecord(std::uint16_t nFunction,
+                                         const std::vector<std::uint16_t>& parameters,
+                                         std::span<const std::uint8_t> tail) {
+    Bytes record;
+    Put32(record, static_cast<std::uint32_t>(3 + parameters.size() + (tail.size() + 1) / 2));
+    Put16(record, nFunction);
+    for (const std::uint16_t nParameter : parameters) Put16(record, nParameter);
+    record.insert(record.end(), tail.begin(), tail.end());
+    if (tail.size() % 2 != 0) record.push_back(0);
+    return record;
+}
+
+std::vector<std::uint8_t> BitmapRecord(std::uint16_t nFunction, std::span<const std::uint8_t> dib,
+                                       std::uint16_t nWidth, std::uint16_t nHeight,
+                                       std::uint16_t nDestWidth, std::uint16_t nDestHeight,
+                                       std::uint32_t nRop) {
+    const auto nRopLow = static_cast<std::uint16_t>(nRop);
+    const auto nRopHigh = static_cast<std::uint16_t>(nRop >> 16);
+    switch (nFunction) {
+        case 0x0F43:  // rop, colour usage, source and destination rectangles
+            return MetafileRecord(
+                nFunction,
+                {nRopLow, nRopHigh, 0, nHeight, nWidth, 0, 0, nDestHeight, nDestWidth, 0, 0}, dib);
+        case 0x0B41:
+            return MetafileRecord(
+                nFunction,
+                {nRopLow, nRopHigh, nHeight, nWidth, 0, 0, nDestHeight, nDestWidth, 0, 0}, dib);
+        default:  // DIBBITBLT
+            return MetafileRecord(nFunction, {nRopLow, nRopHigh, 0, 0, nHeight, nWidth, 0, 0}, dib);
+    }
+}
+
+std::vector<std::uint8_t> BuildMetafile(const std::vector<std::vector<std::uint8_t>>& records) {
+    Bytes body;
+    std::size_t nMaxRecord = 3;
+    for (const Bytes& record : records) {
+        body.insert(body.end(), record.begin(), record.end());
+        nMaxRecord = std::max(nMaxRecord, record.size() / 2);
+    }
+    const Bytes end = MetafileRecord(0x0000, {});
+    body.insert(body.end(), end.begin(), end.end());
+    Bytes metafile;
+    Put16(metafile, 1);       // in memory
+    Put16(metafile, 9);       // header words
+    Put16(metafile, 0x0300);  // version
+    Put32(metafile, static_cast<std::uint32_t>((18 + body.size()) / 2));
+    Put16(metafile, 0);  // objects
+    Put32(metafile, static_cast<std::uint32_t>(nMaxRecord));
+    Put16(metafile, 0);
+    metafile.insert(metafile.end(), body.begin(), body.end());
+    return metafile;
 }
 
 std::vector<std::uint8_t> PackRunLength(std::span<const std::uint8_t> data) {

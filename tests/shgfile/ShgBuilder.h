@@ -29,8 +29,8 @@ enum class EShgLayout {
 
 struct CShgDescription {
     std::uint16_t nMagic = 0x706C;  // or 0x506C
-    std::uint8_t nType = 6;
-    std::uint8_t nPacking = 0;  // 0 stored, 1 run-length, 2 LZ77, 3 LZ77 then run-length
+    std::uint8_t nType = 6;         // 8: a metafile, whose bytes are in pixels
+    std::uint8_t nPacking = 0;      // 0 stored, 1 run-length, 2 LZ77, 3 LZ77 then run-length
     EShgLayout layout = EShgLayout::Shortest;
     std::uint32_t nXResolution = 96;
     std::uint32_t nYResolution = 96;
@@ -50,7 +50,23 @@ struct CShgDescription {
     bool bHotspotSection = false;
     // Extra pictures' offsets in the offset table (none by default).
     std::uint16_t nExtraPictures = 0;
+    // A metafile's mapping mode; its size is nWidth x nHeight (16 bits each).
+    std::uint16_t nMappingMode = 8;
 };
+
+// A metafile: the 18-byte header, the records and the end record.
+std::vector<std::uint8_t> BuildMetafile(const std::vector<std::vector<std::uint8_t>>& records);
+// One record: its size in words, function and 16-bit parameters.
+std::vector<std::uint8_t> MetafileRecord(std::uint16_t nFunction,
+                                         const std::vector<std::uint16_t>& parameters,
+                                         std::span<const std::uint8_t> tail = {});
+// A bitmap record (0x0F43 STRETCHDIB, 0x0B41 DIBSTRETCHBLT or 0x0940
+// DIBBITBLT) that copies all of the packed DIB dib, nWidth x nHeight pixels,
+// to a destination of nDestWidth x nDestHeight units.
+std::vector<std::uint8_t> BitmapRecord(std::uint16_t nFunction, std::span<const std::uint8_t> dib,
+                                       std::uint16_t nWidth, std::uint16_t nHeight,
+                                       std::uint16_t nDestWidth, std::uint16_t nDestHeight,
+                                       std::uint32_t nRop = 0x00CC0020);
 
 // The whole file.
 std::vector<std::uint8_t> BuildShg(const CShgDescription& desc);

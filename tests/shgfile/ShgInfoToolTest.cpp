@@ -94,11 +94,16 @@ TEST_F(ShgInfoToolTest, PrintsThePictureAndOneLinePerHotspot) {
 }
 
 TEST_F(ShgInfoToolTest, ShowsA24BitPictureWithItsHotspotsAndWhyItCannotBePublished) {
+    // 257 colours, one row: more than a GIF holds.
     CShgDescription deep;
     deep.nBitCount = 24;
-    deep.nWidth = 4;
-    deep.nHeight = 2;
-    deep.pixels.assign(RowBytes(4, 24) * 2, 0x7F);
+    deep.nWidth = 257;
+    deep.nHeight = 1;
+    deep.pixels.assign(RowBytes(257, 24), 0);
+    for (std::size_t i = 0; i < 257; ++i) {
+        deep.pixels[3 * i] = static_cast<std::uint8_t>(i);
+        deep.pixels[3 * i + 1] = static_cast<std::uint8_t>(i >> 8);
+    }
     deep.hotspots = {{0xE3, 1, 0, 2, 2, "!Deep", "t"}};
     WriteBytes(m_dir.File("deep.shg"), BuildShg(deep));
     CShgDescription flat;
@@ -107,22 +112,71 @@ TEST_F(ShgInfoToolTest, ShowsA24BitPictureWithItsHotspotsAndWhyItCannotBePublish
     flat.colourTable.assign(256 * 4, 0);
     flat.pixels.assign(4, 0);
     WriteBytes(m_dir.File("flat.shg"), BuildShg(flat));
+    CShgDescription few = deep;  // 2 colours: published
+    few.nWidth = 2;
+    few.pixels.resize(8);
+    WriteBytes(m_dir.File("few.shg"), BuildShg(few));
 
     const CToolRun run =
-        ShgInfo(Quote(m_dir.File("deep.shg")) + " -- " + Quote(m_dir.File("flat.shg")));
+        ShgInfo(Quote(m_dir.File("deep.shg")) + " -- " + Quote(m_dir.File("flat.shg")) + " " +
+                Quote(m_dir.File("few.shg")));
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_EQ(run.strOut,
-              m_dir.File("deep.shg") +
-                  ":\n"
-                  "picture: 4 x 2 pixels, 24 bits per pixel, 0 colours used, packing 0 (stored)\n"
-                  "hotspots: 1\n"
-                  "jump visible 1,0,3,2 name \"!Deep\" target \"t\"\n" +
-                  m_dir.File("flat.shg") +
-                  ":\n"
-                  "picture: 2 x 1 pixels, 8 bits per pixel, 256 colours, packing 0 (stored)\n"
-                  "hotspots: 0\n");
+    EXPECT_EQ(run.strOut, m_dir.File("deep.shg") +
+                              ":\n"
+                              "picture: 257 x 1 pixels, 24 bits per pixel, more than 256 distinct "
+                              "colours, packing 0 (stored)\n"
+                              "hotspots: 1\n"
+                              "jump visible 1,0,3,2 name \"!Deep\" target \"t\"\n" +
+                              m_dir.File("flat.shg") +
+                              ":\n"
+                              "picture: 2 x 1 pixels, 8 bits per pixel, 256 colours, packing 0 "
+                              "(stored)\n"
+                              "hotspots: 0\n" +
+                              m_dir.File("few.shg") +
+                              ":\n"
+                              "picture: 2 x 1 pixels, 24 bits per pixel, 2 distinct colours, "
+                              "packing 0 (stored)\n"
+                              "hotspots: 1\n"
+                              "jump visible 1,0,3,2 name \"!Deep\" target \"t\"\n");
     EXPECT_EQ(run.strErr, "vellumdesk: shg-info: cannot publish '" + m_dir.File("deep.shg") +
-                              "': 24 bits per pixel are not supported (only 1, 4 or 8)\n");
+                              "': at least 257 colours; a GIF holds at most "
+                              "256 (colours are never reduced)\n");
+}
+
+TEST_F(ShgInfoToolTest, ShowsAMetafilesRecordsAndWhetherItIsPublished) {
+    // An 8 x 2 bitmap of 1 bit per pixel drawn over 80 x 40 units.
+    std::vector<std::uint8_t> dib(40 + 8 + 8, 0);
+    for (const auto& [nAt, nValue] : {std::pair{0, 40}, {4, 8}, {8, 2}, {12, 1}, {14, 1}}) {
+        dib[static_cast<std::size_t>(nAt)] = static_cast<std::uint8_t>(nValue);
+    }
+    CShgDescription desc;
+    desc.nType = 8;
+    desc.nWidth = 2117;
+    desc.nHeight = 1058;
+    desc.pixels =
+        BuildMetafile({MetafileRecord(0x020C, {40, 80}), BitmapRecord(0x0F43, dib, 8, 2, 80, 40)});
+    desc.hotspots = {{0xE3, 10, 20, 30, 20, "!M", "t"}};
+    WriteBytes(m_dir.File("one.shg"), BuildShg(desc));
+    desc.pixels = BuildMetafile(std::vector<std::vector<std::uint8_t>>(
+        3, MetafileRecord(0x0324, {3, 0, 0, 10, 0, 10, 10})));
+    WriteBytes(m_dir.File("drawing.shg"), BuildShg(desc));
+
+    const CToolRun run =
+        ShgInfo(Quote(m_dir.File("one.shg")) + " " + Quote(m_dir.File("drawing.shg")));
+    EXPECT_EQ(run.nExit, 1);
+    const std::string strHeader =
+        "picture: metafile, 2117 x 1058 units, mapping mode 8, packing 0 (stored)\n";
+    EXPECT_EQ(run.strOut, m_dir.File("one.shg") + ":\n" + strHeader +
+                              "metafile records: 1 SETWINDOWEXT, 1 STRETCHDIB\n"
+                              "bitmap: 8 x 2 pixels, 1 bit per pixel, 2 colours\n"
+                              "hotspots: 1\n"
+                              "jump visible 1,1,4,2 name \"!M\" target \"t\"\n" +
+                              m_dir.File("drawing.shg") + ":\n" + strHeader +
+                              "metafile records: 3 POLYGON\n"
+                              "hotspots: 1\n"
+                              "jump visible 10,20,40,40 name \"!M\" target \"t\"\n");
+    EXPECT_EQ(run.strErr, "vellumdesk: shg-info: cannot publish '" + m_dir.File("drawing.shg") +
+                              "': metafile draws 3 polygons\n");
 }
 
 TEST_F(ShgInfoToolTest, ReportsWhyAFileCannotBeReadAndMisuse) {

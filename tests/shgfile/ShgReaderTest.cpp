@@ -323,9 +323,9 @@ TEST(ShgReaderTest, RefusesWhatItCannotRead) {
         file.at(nPos) = nValue;
         return file;
     };
-    CShgDescription bits24 = Picture(8, 4, 2);
-    bits24.nBitCount = 24;
-    bits24.colourTable.clear();
+    CShgDescription bits16 = Picture(8, 4, 2);
+    bits16.nBitCount = 16;
+    bits16.colourTable.clear();
     CShgDescription planes2 = Picture(4, 4, 2);
     planes2.nPlanes = 2;
     CShgDescription tooManyColours = Picture(1, 4, 2);
@@ -350,9 +350,9 @@ TEST(ShgReaderTest, RefusesWhatItCannotRead) {
         {"picture offset beyond the file", with(5, 0x40), "offset"},
         {"header cut short", Bytes(good.begin(), good.begin() + 20), "cut short"},
         {"device-dependent picture", with(8, 5), "type 5"},
-        {"metafile", with(8, 8), "type 8"},
+        {"bitmap header read as a metafile", with(8, 8), "metafile"},
         {"unknown packing", with(9, 4), "packing"},
-        {"24 bits", BuildShg(bits24), "24 bits"},
+        {"16 bits", BuildShg(bits16), "16 bits"},
         {"two planes", BuildShg(planes2), "planes"},
         {"too many colours", BuildShg(tooManyColours), "colours"},
         {"huge picture", BuildShg(huge), "cannot fill"},

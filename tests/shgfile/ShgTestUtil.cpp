@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "common/File.h"
+#include "gif/DibToGif.h"
 #include "tests/TestSupport.h"
+#include "tests/gif/GifTestSupport.h"
 #include "tests/shgfile/ShgBuilder.h"
 
 namespace vd::test {
@@ -33,12 +35,14 @@ bool ParseDib(const std::vector<std::uint8_t>& bytes, CDibView& view, std::size_
     view.nXPelsPerMeter = static_cast<std::int32_t>(Le32(bytes, 24));
     view.nYPelsPerMeter = static_cast<std::int32_t>(Le32(bytes, 28));
     view.nClrUsed = Le32(bytes, 32);
-    if (view.nBitCount > 8 || view.nWidth < 0 || view.nHeight < 0) {
+    const bool bTrueColour = view.nBitCount == 24 || view.nBitCount == 32;
+    if ((view.nBitCount > 8 && !bTrueColour) || view.nWidth < 0 || view.nHeight < 0) {
         view.colourTable.clear();
         view.rows.clear();
         return true;  // only the header is of interest
     }
-    const std::size_t nColours = view.nClrUsed != 0 ? view.nClrUsed : (1u << view.nBitCount);
+    const std::size_t nColours =
+        view.nClrUsed != 0 || bTrueColour ? view.nClrUsed : (1u << view.nBitCount);
     const std::size_t nTableEnd = 40 + nColours * 4;
     const std::size_t nRowBytes = RowBytes(static_cast<std::uint32_t>(view.nWidth), view.nBitCount);
     const std::size_t nStart = nPixelOffset != 0 ? nPixelOffset : nTableEnd;
@@ -74,6 +78,18 @@ void ReadShgBytes(const std::vector<std::uint8_t>& bytes, CShgReadResult& result
     } else {
         EXPECT_FALSE(result.m_strReason.empty()) << "a failure says why";
     }
+}
+
+std::vector<std::array<std::uint8_t, 3>> PublishedColours(CMemoryBlock& picture) {
+    CTempDir dir;
+    CFile gif;
+    EXPECT_TRUE(gif.Open(dir.File("p.gif"), CFile::modeCreateReadWriteExclusive));
+    std::string strReason;
+    EXPECT_EQ(ConvertDibToGif(picture, gif, &strReason), 1) << strReason;
+    gif.Close();
+    const DecodedGif decoded = DecodeWithGiflib(dir.File("p.gif"));
+    EXPECT_TRUE(decoded.bOk) << decoded.strError;
+    return PixelColours(decoded);
 }
 
 }  // namespace vd::test

@@ -2,6 +2,7 @@
 // looking into the packed DIB that comes back.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -49,5 +50,9 @@ class CShgReadResult {
 };
 
 void ReadShgBytes(const std::vector<std::uint8_t>& bytes, CShgReadResult& result);
+
+// The picture read from an SHG file, written as a GIF by the library and
+// decoded by giflib: its pixels' colours (red, green, blue), top row first.
+std::vector<std::array<std::uint8_t, 3>> PublishedColours(CMemoryBlock& picture);
 
 }  // namespace vd::test
