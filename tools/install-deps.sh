@@ -23,6 +23,6 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     SUDO=""
     [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    $SUDO apt-get update -qq
+    $SUDO apt-get update -qq || true  # a failing foreign-architecture list must not stop it
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi

@@ -5,3 +5,9 @@
 set(VD_MINGW_TRIPLET i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
+
+# 32-bit Wine (Debian's wine32:i386) runs the 32-bit test programs.
+find_program(VD_WINE32 NAMES wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+if(VD_WINE32)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${VD_WINE32})
+endif()
