@@ -459,7 +459,8 @@ CMemoryBlock ReadMetafilePicture(CFile& file, CShgPictureHeader& header, CAreaLi
 
     CMemoryBlock block = CMemoryBlock::AllocateUncleared(bitmap.nDibSize);
     if (!block) {
-        SetReason(pstrReason, Format("cannot allocate %zu bytes for the picture", bitmap.nDibSize));
+        SetReason(pstrReason,
+                  "cannot allocate " + std::to_string(bitmap.nDibSize) + " bytes for the picture");
         return {};
     }
     {

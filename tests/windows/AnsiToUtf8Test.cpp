@@ -37,9 +37,10 @@ VD_TEST(AnsiToUtf8, SqliteOpensTheFileThatTheAnsiPathNames) {
     VD_CHECK_EQ(sqlite3_exec(pDb, "CREATE TABLE t(x)", nullptr, nullptr, nullptr), SQLITE_OK);
     VD_CHECK_EQ(sqlite3_close(pDb), SQLITE_OK);
 
-    // The ANSI functions find the very file SQLite wrote.
+    // The file object (which takes UTF-8, as every narrow string inside the
+    // library) finds the very file SQLite wrote.
     CFile file;
-    VD_REQUIRE(file.Open(strAnsiPath, CFile::modeReadShareDenyWrite));
+    VD_REQUIRE(file.Open(AnsiToUtf8(strAnsiPath), CFile::modeReadShareDenyWrite));
     char head[16] = {};
     VD_REQUIRE(file.Read(head, sizeof head) == sizeof head);
     VD_CHECK_EQ(std::string(head, 15), "SQLite format 3");

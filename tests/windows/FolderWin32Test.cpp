@@ -1,6 +1,8 @@
 // One-level folder creation and path splitting on Windows.
 #include <windows.h>
 
+#include "common/File.h"
+#include "common/FileSystem.h"
 #include "common/Folder.h"
 #include "common/Strings.h"
 #include "tests/windows/WinCheck.h"
@@ -25,6 +27,25 @@ VD_TEST(FolderWin32, CreatesExactlyOneLevel) {
     wintest::WriteFileBytes(folder.File("file"), "x");
     VD_CHECK(!CreateOneFolder(folder.File("file\\")));  // a file is in the way
     VD_CHECK(!CreateOneFolder(std::string("x\0y", 3)));
+}
+
+// Names from the project database are UTF-8 and reach the disk with their
+// characters, also those that no ANSI code page holds together: the folder,
+// a file written in it and its replacement are found by their wide names.
+VD_TEST(FolderWin32, Utf8NamesKeepTheirCharacters) {
+    wintest::CTempFolder folder;
+    const std::string strFolder = folder.File("Grafik-\xC3\xA4\xC3\xB6\xC3\xBC-\xCE\xA9\\");
+    VD_REQUIRE(CreateOneFolder(strFolder));
+    CFile file;
+    VD_REQUIRE(file.Open(strFolder + "Rest-\xC3\x9F.gif", CFile::modeCreateReadWriteExclusive));
+    file.Write("GIF87a", 6);
+    file.Close();
+    std::wstring strWide(folder.Prefix().begin(), folder.Prefix().end());  // ASCII
+    strWide += L"Grafik-\u00E4\u00F6\u00FC-\u03A9\\Rest-\u00DF.gif";
+    VD_CHECK(::GetFileAttributesW(strWide.c_str()) != INVALID_FILE_ATTRIBUTES);
+    VD_CHECK(bNameExists(strFolder + "Rest-\xC3\x9F.gif"));
+    RemoveFileQuietly(strFolder + "Rest-\xC3\x9F.gif");
+    VD_CHECK(::GetFileAttributesW(strWide.c_str()) == INVALID_FILE_ATTRIBUTES);
 }
 
 // In the Windows build only the backslash splits a path; a forward slash is
