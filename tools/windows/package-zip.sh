@@ -69,10 +69,10 @@ for arch in x64:x86_64-w64-mingw32-gcc:"$WINE64":win64 x86:i686-w64-mingw32-gcc:
         "$UNPACKED/$name/Vellumdesk.dll.a" -static-libgcc -o "$run/consumer.exe" ||
         fail "the $name host does not build from the zip"
     cp "$UNPACKED/$name/Vellumdesk.dll" "$run/"
-    if [ ! -x "$wine" ]; then
-        # tools/install-windows-deps.sh says why 32-bit Wine could not be
-        # installed; the host is then built and linked, not run.
-        echo "package-zip.sh: SKIPPED running the $name host: $wine is missing" >&2
+    if ! { [ -x "$wine" ] && "$wine" --version >/dev/null 2>&1; }; then
+        # No 32-bit Wine here (not installable, or a kernel that runs no
+        # 32-bit programs): the host is built and linked, not run.
+        echo "package-zip.sh: SKIPPED running the $name host: $wine is missing or cannot run" >&2
         continue
     fi
     # A Wine prefix of its own for each architecture, removed afterwards.

@@ -25,7 +25,8 @@ esac
 for platform in linux windows; do
     data="$RUN/data-$platform"
     out="$RUN/out-$platform"
-    mkdir -p "$data/sample" "$data/Übung" "$out/publish/Übung" "$out/second"
+    mkdir -p "$data/sample" "$data/Übung" "$out/publish/Übung" "$out/second" \
+        "$out/Veröffentlichung" "$out/Jet-Veröffentlichung"
     cp "$SAMPLE"/contents.txt "$SAMPLE"/categories.txt "$SAMPLE"/*.bmp "$SAMPLE"/*.shg "$data/sample/"
     # Inputs and outputs in folders with an accented name (ANSI on Windows).
     cp "$SAMPLE"/contents.txt "$SAMPLE"/categories.txt "$data/Übung/"
@@ -57,7 +58,8 @@ for platform in linux windows; do
     # root of its own so that the two publications can be compared.
     "$INPUTS" shg "$data/sample/uebersicht.shg"
     for store in sqlite jet; do
-        root="$out/$([ "$store" = jet ] && echo Jet-)Veröffentlichung/"
+        root="$out/Veröffentlichung/"
+        [ "$store" = jet ] && root="$out/Jet-Veröffentlichung/"
         if [ "$platform" = windows ]; then
             root="Z:${root//\//\\}"
         fi

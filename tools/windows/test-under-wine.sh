@@ -156,10 +156,11 @@ run_module() {
 }
 
 run_module "$WIN64" "$WINE64" win64
-if [ -x "$WINE32" ]; then
+# 32-bit Wine needs both its packages and a kernel that runs 32-bit programs.
+if [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 2>&1; then
     run_module "$WIN32" "$WINE32" win32
 else
-    echo "=== SKIPPED: the 32-bit module under Wine: $WINE32 is missing" \
-        "(tools/install-windows-deps.sh could not install wine32:i386)" >&2
+    echo "=== SKIPPED: the 32-bit module under Wine: $WINE32 is missing or cannot run here" \
+        "(no wine32:i386, or a kernel without 32-bit programs); it was built and inspected only" >&2
 fi
 step "Windows modules passed"
