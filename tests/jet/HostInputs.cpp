@@ -20,12 +20,11 @@
 
 namespace {
 
-using vd::test::jet::CCell;
 using vd::test::jet::CColumnDef;
 using vd::test::jet::CRowDef;
 using vd::test::jet::CTableDef;
 
-constexpr std::uint8_t kLong = 0x04, kText = 0x0a;
+constexpr std::uint8_t kText = 0x0a;
 
 bool WriteFile(const std::string& strPath, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
@@ -60,35 +59,10 @@ bool ReadRows(sqlite3* pDb, CTableDef& table) {
 }
 
 int MakeMdb(const std::string& strIn, const std::string& strOut, bool bDamaged) {
-    std::vector<CTableDef> tables = {
-        {"Sources",
-         {{"Idx", kLong},
-          {"SourcesStammIdx", kLong},
-          {"MainDocHeadLinesIdx", kLong},
-          {"CompileStammIdx", kLong},
-          {"DirectoryListIdx", kLong}},
-         {{"IDX", {"Idx"}}},
-         {}},
-        {"SourcesStamm",
-         {{"Idx", kLong}, {"DestinationPath", kText}, {"Destination", kLong}},
-         {{"IDX", {"Idx"}}},
-         {}},
-        {"DirectoryList",
-         {{"Idx", kLong},
-          {"DestinationIdx", kLong},
-          {"FileMask", kText, 0, true},
-          {"Directory", kText, 0, true}},
-         {{"IDXDESTINATIONIDX", {"Idx", "DestinationIdx"}}},
-         {}},
-        {"CompileStamm",
-         {{"Idx", kLong}, {"Extension", kText}, {"StartPage", kText}},
-         {{"IDX", {"Idx"}}},
-         {}},
-        {"HeadLines",
-         {{"Idx", kLong}, {"Position", kLong}, {"Name", kText}, {"Number", kLong}, {"Deep", kLong}},
-         {{"IDX", {"Idx", "Position"}}, {"IDXNAME", {"Idx", "Name"}}},
-         {}},
-    };
+    std::vector<CTableDef> tables = vd::test::jet::ProjectTables();
+    for (CColumnDef& column : tables[2].columns) {
+        column.bCompressedText = column.nType == kText;  // DirectoryList's texts
+    }
     sqlite3* pDb = nullptr;
     if (sqlite3_open_v2(strIn.c_str(), &pDb, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         std::fprintf(stderr, "vd_host_inputs: cannot open '%s'\n", strIn.c_str());

@@ -486,6 +486,36 @@ void WriteHeader(CPage& page) {
 
 }  // namespace
 
+std::vector<CTableDef> ProjectTables() {
+    constexpr std::uint8_t kLong = 0x04, kText = 0x0a;
+    return {
+        {"Sources",
+         {{"Idx", kLong},
+          {"SourcesStammIdx", kLong},
+          {"MainDocHeadLinesIdx", kLong},
+          {"CompileStammIdx", kLong},
+          {"DirectoryListIdx", kLong}},
+         {{"IDX", {"Idx"}}},
+         {}},
+        {"SourcesStamm",
+         {{"Idx", kLong}, {"DestinationPath", kText}, {"Destination", kLong}},
+         {{"IDX", {"Idx"}}},
+         {}},
+        {"DirectoryList",
+         {{"Idx", kLong}, {"DestinationIdx", kLong}, {"FileMask", kText}, {"Directory", kText}},
+         {{"IDXDESTINATIONIDX", {"Idx", "DestinationIdx"}}},
+         {}},
+        {"CompileStamm",
+         {{"Idx", kLong}, {"Extension", kText}, {"StartPage", kText}},
+         {{"IDX", {"Idx"}}},
+         {}},
+        {"HeadLines",
+         {{"Idx", kLong}, {"Position", kLong}, {"Name", kText}, {"Number", kLong}, {"Deep", kLong}},
+         {{"IDX", {"Idx", "Position"}}, {"IDXNAME", {"Idx", "Name"}}},
+         {}},
+    };
+}
+
 std::vector<CRowDef> Rows(const std::vector<std::vector<CCell>>& cells) {
     std::vector<CRowDef> rows;
     for (const auto& row : cells) rows.push_back(CRowDef{row});

@@ -51,6 +51,11 @@ struct CTableDef {
 // The bytes of a Jet 4 file holding the tables.
 std::vector<std::uint8_t> BuildJetDatabase(const std::vector<CTableDef>& tables);
 
+// The five tables of a project database (Sources, SourcesStamm,
+// DirectoryList, CompileStamm, HeadLines) with their columns and named
+// indexes, without rows.
+std::vector<CTableDef> ProjectTables();
+
 // Rows from plain cells.
 std::vector<CRowDef> Rows(const std::vector<std::vector<CCell>>& cells);
 

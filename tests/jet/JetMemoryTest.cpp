@@ -28,32 +28,7 @@ constexpr std::uint8_t kLong = 0x04, kText = 0x0a;
 // The five project tables, each widened to nColumns columns with Long
 // fields that its nRows rows do not carry (added after they were written).
 std::vector<CTableDef> WideProject(std::size_t nColumns, int nRows) {
-    std::vector<CTableDef> tables = {
-        {"Sources",
-         {{"Idx", kLong},
-          {"SourcesStammIdx", kLong},
-          {"MainDocHeadLinesIdx", kLong},
-          {"CompileStammIdx", kLong},
-          {"DirectoryListIdx", kLong}},
-         {{"IDX", {"Idx"}}},
-         {}},
-        {"SourcesStamm",
-         {{"Idx", kLong}, {"DestinationPath", kText}, {"Destination", kLong}},
-         {{"IDX", {"Idx"}}},
-         {}},
-        {"DirectoryList",
-         {{"Idx", kLong}, {"DestinationIdx", kLong}, {"FileMask", kText}, {"Directory", kText}},
-         {{"IDXDESTINATIONIDX", {"Idx", "DestinationIdx"}}},
-         {}},
-        {"CompileStamm",
-         {{"Idx", kLong}, {"Extension", kText}, {"StartPage", kText}},
-         {{"IDX", {"Idx"}}},
-         {}},
-        {"HeadLines",
-         {{"Idx", kLong}, {"Position", kLong}, {"Name", kText}, {"Number", kLong}, {"Deep", kLong}},
-         {{"IDX", {"Idx", "Position"}}, {"IDXNAME", {"Idx", "Name"}}},
-         {}},
-    };
+    std::vector<CTableDef> tables = test::jet::ProjectTables();
     for (CTableDef& table : tables) {
         const int nStored = static_cast<int>(table.columns.size());
         for (int i = 0; i < nRows; ++i) {
