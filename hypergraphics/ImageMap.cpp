@@ -1,5 +1,6 @@
 #include "hypergraphics/ImageMap.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
@@ -30,6 +31,11 @@ std::string HtmlAttributeText(std::string_view text) {
             continue;
         }
         ++nPos;
+        if (static_cast<unsigned char>(c) < 0x20) {
+            // A tab or line break would split the AREA line.
+            strOut += "&#" + std::to_string(static_cast<unsigned>(c)) + ";";
+            continue;
+        }
         switch (c) {
             case '&':
                 strOut += "&amp;";
@@ -50,13 +56,26 @@ std::string HtmlAttributeText(std::string_view text) {
     return strOut;
 }
 
+std::string HtmlAttributeValue(std::string_view text) {
+    constexpr std::string_view kPlain = "-._:/?#%+,;~!$*()@";
+    const bool bPlain = !text.empty() && std::all_of(text.begin(), text.end(), [&](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               kPlain.find(c) != std::string_view::npos;
+    });
+    if (bPlain) return std::string(text);
+    std::string strValue = "\"";
+    strValue += HtmlAttributeText(text);
+    strValue += '"';
+    return strValue;
+}
+
 std::string MapText(const std::string& strMapName, const CAreaList& list) {
     std::string strText = "<MAP NAME=\"" + HtmlAttributeText(strMapName) + "\">\r\n";
     for (const CArea* pArea : list) {
         const CRect& rc = pArea->m_rect;
         strText += "<AREA SHAPE=RECT COORDS=\"" + std::to_string(rc.left) + "," +
                    std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
-                   std::to_string(rc.bottom) + "\" HREF=" + HtmlAttributeText(pArea->m_strTarget) +
+                   std::to_string(rc.bottom) + "\" HREF=" + HtmlAttributeValue(pArea->m_strTarget) +
                    ">\r\n";
     }
     strText += "</MAP>\r\n";

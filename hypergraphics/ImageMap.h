@@ -35,8 +35,16 @@ int WriteMapText(CFile& mapFile, const CAreaList& list);
 // text as an HTML attribute value: "&", "\"", "<" and ">" become "&amp;",
 // "&quot;", "&lt;" and "&gt;"; a character outside ASCII (UTF-8, or a byte
 // read as Windows-1252 where the text is not UTF-8) becomes a numeric
-// character reference ("&#252;"), so the map is plain ASCII.
+// character reference ("&#252;"), so the map is plain ASCII; so does a
+// control character.
 std::string HtmlAttributeText(std::string_view text);
+
+// text as a whole attribute value: as it stands when it is made only of
+// letters, digits and "-._:/?#%+,;~!$*()@" (every link of an ordinary
+// project), otherwise in double quotes with HtmlAttributeText's escapes and
+// control characters as character references, so that no value can end its
+// attribute or start another.
+std::string HtmlAttributeValue(std::string_view text);
 
 // The name of the map file for a GIF path: the part after the last separator
 // with its last three characters replaced by "map".

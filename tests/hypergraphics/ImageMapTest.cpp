@@ -46,8 +46,8 @@ TEST(MapText, OneAreaLineForEachAreaInListOrder) {
               "<MAP NAME=\"plan.map\">\r\n"
               "<AREA SHAPE=RECT COORDS=\"10,20,40,60\" HREF=a.htm>\r\n"
               "<AREA SHAPE=RECT COORDS=\"0,0,5,5\" HREF=b.htm>\r\n"
-              "<AREA SHAPE=RECT COORDS=\"2,2,30,30\" HREF=>\r\n"
-              "<AREA SHAPE=RECT COORDS=\"0,0,131070,131070\" HREF=say &quot;hi&quot; now>\r\n"
+              "<AREA SHAPE=RECT COORDS=\"2,2,30,30\" HREF=\"\">\r\n"
+              "<AREA SHAPE=RECT COORDS=\"0,0,131070,131070\" HREF=\"say &quot;hi&quot; now\">\r\n"
               "<AREA SHAPE=RECT COORDS=\"-1,0,1,1\" HREF=x>\r\n"
               "</MAP>\r\n");
 

@@ -219,20 +219,24 @@ TEST_F(ShgConversion, MapAttributesAreEscapedAndParseAsHtml) {
     const std::string strDb =
         MakeDatabase("project.db", "UPDATE CompileStamm SET Extension = '" + strHostile + "';");
     CShgDescription desc = test::PlanPicture();
-    desc.hotspots[2].strTarget = "Run(\"" + strHostile + "\")";
+    // A macro that tries to end its attribute and start others.
+    const std::string strMacro =
+        "Run(\"" + strHostile + "\") x onmouseover=alert(document.domain) `y'\tz\r\n=";
+    desc.hotspots[2].strTarget = strMacro;
     const std::string strShg = WriteShg(strHostile + ".shg", desc);
     ASSERT_EQ(Convert(strDb, strShg), 1) << m_strReason;
 
-    // Python's HTML parser reads every NAME and HREF back as it was.
+    // Python's HTML parser reads every NAME and HREF back as it was, and
+    // each AREA has exactly its three attributes.
     std::filesystem::copy_file(m_out.Path() / "maps" / (strHostile + ".map"),
                                m_work.File("map.html"));
-    test::WriteText(m_work.File("attrs.py"),
-                    "import html.parser, sys\n"
-                    "class P(html.parser.HTMLParser):\n"
-                    "    def handle_starttag(self, tag, attrs):\n"
-                    "        for k, v in attrs:\n"
-                    "            if k in ('name', 'href'): print(tag + ' ' + k + '=' + v)\n"
-                    "P().feed(open(sys.argv[1]).read())\n");
+    test::WriteText(
+        m_work.File("attrs.py"),
+        "import html.parser, json, sys\n"
+        "class P(html.parser.HTMLParser):\n"
+        "    def handle_starttag(self, tag, attrs):\n"
+        "        print(tag, json.dumps([k for k, v in attrs]), json.dumps(attrs[-1][1]))\n"
+        "P().feed(open(sys.argv[1], newline='').read())\n");
     const std::string strCommand =
         "python3 " + m_work.File("attrs.py") + " " + m_work.File("map.html");
     std::FILE* pPipe = ::popen(strCommand.c_str(), "r");
@@ -241,8 +245,12 @@ TEST_F(ShgConversion, MapAttributesAreEscapedAndParseAsHtml) {
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pPipe) != nullptr) strOutput += buffer;
     ASSERT_EQ(::pclose(pPipe), 0);
-    EXPECT_EQ(strOutput, "map name=" + strHostile + ".map\narea href=p00201." + strHostile +
-                             "\narea href=index.htm\narea href=Run(\"" + strHostile + "\")\n");
+    const std::string strArea = "area [\"shape\", \"coords\", \"href\"] ";
+    const std::string strJsonHostile = "a\\\"b&c<d>e";
+    EXPECT_EQ(strOutput, "map [\"name\"] \"" + strJsonHostile + ".map\"\n" + strArea + "\"p00201." +
+                             strJsonHostile + "\"\n" + strArea + "\"index.htm\"\n" + strArea +
+                             "\"Run(\\\"" + strJsonHostile +
+                             "\\\") x onmouseover=alert(document.domain) `y'\\tz\\r\\n=\"\n");
 }
 
 TEST_F(ShgConversion, AMissingTableFailsAndTheNextCallOpensAgain) {

@@ -399,7 +399,7 @@ TEST_F(JetPublication, NamesFollowJetsRuleWhereTheStoresDiffer) {
               std::string::npos)
         << strJet;
     EXPECT_EQ(strSqlite.find("t00007.htm"), std::string::npos) << strSqlite;
-    EXPECT_NE(strJet.find("HREF=Gr&#252;&#223;(`&#8364;')>"), std::string::npos) << strJet;
+    EXPECT_NE(strJet.find("HREF=\"Gr&#252;&#223;(`&#8364;')\">"), std::string::npos) << strJet;
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ MAP = (
     b'<MAP NAME="plan.map">\r\n'
     b'<AREA SHAPE=RECT COORDS="0,0,2,1" HREF=p00201.htm>\r\n'
     b'<AREA SHAPE=RECT COORDS="1,1,5,3" HREF=index.htm>\r\n'
-    b'<AREA SHAPE=RECT COORDS="4,0,5,1" HREF=JumpId(`a.hlp\',`b\')>\r\n'
+    b'<AREA SHAPE=RECT COORDS="4,0,5,1" HREF="JumpId(`a.hlp\',`b\')">\r\n'
     b"</MAP>\r\n"
 )
 
