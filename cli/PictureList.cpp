@@ -12,6 +12,13 @@
 namespace vd::cli {
 
 bool ParseSourceKey(const std::string& strText, std::int32_t& nKey) {
+    // Digits only (after an optional minus): no sign, blank or zero byte
+    // that a number parser would stop at or skip.
+    const std::size_t nDigits = !strText.empty() && strText[0] == '-' ? 1 : 0;
+    if (strText.size() == nDigits ||
+        strText.find_first_not_of("0123456789", nDigits) != std::string::npos) {
+        return false;
+    }
     long long nValue = 0;
     if (!ParseNumber(strText, std::numeric_limits<std::int32_t>::min(),
                      std::numeric_limits<std::int32_t>::max(), nValue)) {
@@ -46,6 +53,12 @@ bool ReadPictureList(const std::string& strPath, std::vector<SPicture>& pictures
             nKeyEnd == std::string::npos ? nKeyEnd : strLine.find_first_not_of(kBlanks, nKeyEnd);
         const std::string strWhere =
             "cannot read " + QuotePath(strPath) + ": line " + std::to_string(nLine) + ": ";
+        // A zero byte would end the path where the system reads it, so the
+        // file named before it could be replaced by the output.
+        if (strLine.find('\0') != std::string::npos) {
+            *pstrProblem = strWhere + "it holds a zero byte";
+            return false;
+        }
         SPicture picture;
         if (!ParseSourceKey(strKey, picture.nKey)) {
             *pstrProblem = strWhere + "KEY must be a whole number (32 bits), not '" + strKey + "'";

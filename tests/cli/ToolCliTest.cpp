@@ -377,6 +377,25 @@ TEST_F(ToolCliTest, PublishesAListAndReportsTheUnresolvedLinkOnce) {
               "vellumdesk: shg: cannot read 'broken.txt': line 2: the SHG file is missing after "
               "the key\n");
     EXPECT_FALSE(fs::exists(strPub + "/images/setup.gif"));
+
+    // A zero byte in a line, or a key that is not all digits, is refused
+    // before any picture, and the SHG named before the zero byte stays.
+    const std::string strVictim = m_dir.File("victim.shg");
+    fs::copy_file(kSample + "setup.shg", strVictim);
+    const auto before = ReadBytes(strVictim);
+    const std::string strNul(1, '\0');
+    std::vector<std::string> lists(3);
+    lists[0].append("3 ").append(strVictim).append(strNul).append("x.shg\n");
+    lists[1].append("3").append(strNul).append(" ").append(strVictim).append("\n");
+    lists[2].append("+3 ").append(strVictim).append("\n");
+    for (const std::string& strList : lists) {
+        WriteText(m_dir.File("nul.txt"), strList);
+        run = Tool({"shg", strDb, "--list", "nul.txt"});
+        EXPECT_EQ(run.nExit, 1) << run.strErr;
+        EXPECT_EQ(run.strErr.rfind("vellumdesk: shg: cannot read 'nul.txt': line 1: ", 0), 0U)
+            << run.strErr;
+        EXPECT_EQ(ReadBytes(strVictim), before);
+    }
 }
 
 // Text lost on stdout fails the run with the system's reason, whatever
