@@ -69,6 +69,13 @@ bool bNameExists(const std::string& strPath) noexcept {
     return ::lstat(strPath.c_str(), &st) == 0;
 }
 
+void CopyPermissions(const std::string& strFrom, const std::string& strTo) noexcept {
+    struct stat st {};
+    if (::lstat(strFrom.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    (void)::chown(strTo.c_str(), st.st_uid, st.st_gid);  // only where permitted
+    (void)::chmod(strTo.c_str(), st.st_mode & 07777);
+}
+
 void RemoveFileQuietly(const std::string& strPath) noexcept { (void)::unlink(strPath.c_str()); }
 
 unsigned long CurrentProcessNumber() noexcept { return static_cast<unsigned long>(::getpid()); }
@@ -153,6 +160,8 @@ bool bNameExists(const std::string& strPath) noexcept {
         return false;  // no memory for the wide form
     }
 }
+
+void CopyPermissions(const std::string&, const std::string&) noexcept {}
 
 void RemoveFileQuietly(const std::string& strPath) noexcept {
     try {

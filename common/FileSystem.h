@@ -31,6 +31,12 @@ bool bKeepUnderAlias(const std::string& strPath, const std::string& strAlias,
 // True when anything has the name strPath (a dangling link included).
 bool bNameExists(const std::string& strPath) noexcept;
 
+// Gives strTo the permission bits (and, where this process may, the owner)
+// of the regular file strFrom, so that a replacement keeps them; does nothing
+// when strFrom is no regular file, and ignores every error. Windows keeps no
+// such bits on a file, so there it does nothing.
+void CopyPermissions(const std::string& strFrom, const std::string& strTo) noexcept;
+
 // Removes the file or link strPath, ignoring every error.
 void RemoveFileQuietly(const std::string& strPath) noexcept;
 

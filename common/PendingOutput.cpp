@@ -38,6 +38,7 @@ bool CPendingOutput::bRenameOntoFinal(std::string* pstrCause) {
         SetReason(pstrCause, "nothing to commit");
         return false;
     }
+    CopyPermissions(m_strFinalPath, m_strTempPath);
     if (!bFlushToDisk(m_strTempPath, pstrCause) ||
         !bRenameReplacing(m_strTempPath, m_strFinalPath, pstrCause)) {
         return false;
@@ -63,6 +64,8 @@ bool bCommitBoth(CPendingOutput& first, CPendingOutput& second, std::string* pst
     // the second rename has succeeded, so that it can be put back.
     CPendingOutput earlier;
     const bool bHadEarlier = bNameExists(first.m_strFinalPath);
+    // Taken now: the earlier file may be moved away below.
+    CopyPermissions(first.m_strFinalPath, first.m_strTempPath);
     if (bHadEarlier && (!earlier.Create(first.m_strFinalPath, pstrCause) ||
                         !bKeepUnderAlias(first.m_strFinalPath, earlier.m_strTempPath, pstrCause))) {
         first.Discard();

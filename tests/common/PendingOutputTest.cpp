@@ -52,5 +52,36 @@ TEST(PendingOutput, TwoOutputsReplaceTheirNamesTogetherOrNotAtAll) {
     }
 }
 
+// A replaced file keeps its permission bits, alone or as one of a pair; a
+// new file takes the usual ones.
+TEST(PendingOutput, AReplacedFileKeepsItsPermissions) {
+    test::CTempDir dir;
+    for (const char* pszName : {"single.gif", "pair.gif", "pair.map"}) {
+        test::WriteText(dir.File(pszName), "earlier");
+        fs::permissions(dir.File(pszName),
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    CPendingOutput single, first, second, fresh;
+    std::string strCause;
+    ASSERT_TRUE(single.Create(dir.File("single.gif"), &strCause));
+    ASSERT_TRUE(first.Create(dir.File("pair.gif"), &strCause));
+    ASSERT_TRUE(second.Create(dir.File("pair.map"), &strCause));
+    ASSERT_TRUE(fresh.Create(dir.File("fresh.gif"), &strCause));
+    for (CPendingOutput* pOutput : {&single, &first, &second, &fresh}) {
+        test::WriteText(pOutput->GetTempPath(), "new");
+    }
+    ASSERT_TRUE(single.Commit(&strCause)) << strCause;
+    ASSERT_TRUE(bCommitBoth(first, second, &strCause)) << strCause;
+    ASSERT_TRUE(fresh.Commit(&strCause)) << strCause;
+    for (const char* pszName : {"single.gif", "pair.gif", "pair.map"}) {
+        EXPECT_EQ(ReadText(dir.File(pszName)), "new") << pszName;
+        EXPECT_EQ(fs::status(dir.File(pszName)).permissions(),
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read)
+            << pszName;
+    }
+    EXPECT_NE(fs::status(dir.File("fresh.gif")).permissions() & fs::perms::owner_write,
+              fs::perms::none);
+}
+
 }  // namespace
 }  // namespace vd
