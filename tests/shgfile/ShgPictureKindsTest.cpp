@@ -147,9 +147,10 @@ TEST(ShgPictureKinds, HotspotsAreScaledFromMetafileUnitsToPixels) {
     // Without a window extent, the extent the bitmap is drawn at.
     desc = MetafilePicture({bitmap}, 0);
     desc.hotspots = {{0xE3, 250, 150, 250, 150, "!a", "t"}};
-    ReadShgBytes(BuildShg(desc), result);
-    ASSERT_TRUE(result.m_block) << result.m_strReason;
-    EXPECT_EQ((*result.m_list.begin())->m_rect, (CRect{20, 15, 40, 30}));
+    CShgReadResult unscaled;  // a fresh list: the reader does not own areas
+    ReadShgBytes(BuildShg(desc), unscaled);
+    ASSERT_TRUE(unscaled.m_block) << unscaled.m_strReason;
+    EXPECT_EQ((*unscaled.m_list.begin())->m_rect, (CRect{20, 15, 40, 30}));
 }
 
 TEST(ShgPictureKinds, OtherAndMalformedMetafilesAreRefused) {
