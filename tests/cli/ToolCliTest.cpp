@@ -159,6 +159,11 @@ TEST_F(ToolCliTest, UsageErrorsOptionsAndHelp) {
         {{"contents", "absent.txt", "out/"},
          1,
          "vellumdesk: contents: cannot open 'absent.txt': No such file or directory\n"},
+        // A path with control characters or quotes still gives one line.
+        {{"dump", "a\nb'c\x01.txt"},
+         1,
+         "vellumdesk: dump: cannot open 'a'$'\\n''b'\\''c'$'\\001''.txt': No such file or "
+         "directory\n"},
         {{"shg", "absent.db", "a.shg", "1", "b.shg", "2"},
          1,
          "vellumdesk: shg: cannot open 'absent.db': No such file or directory\n"},
