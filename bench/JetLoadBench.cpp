@@ -81,34 +81,18 @@ vd::test::jet::CTableDef Headings(int nRows) {
     return table;
 }
 
-// The five project tables, HeadLines with nRows rows.
+// The five project tables, HeadLines with nRows rows (and first in the
+// file).
 std::vector<vd::test::jet::CTableDef> Project(int nRows) {
-    using vd::test::jet::CTableDef;
     using vd::test::jet::Rows;
-    constexpr std::uint8_t kLong = 0x04, kText = 0x0a;
-    std::vector<CTableDef> tables = {Headings(nRows)};
-    tables.push_back({"Sources",
-                      {{"Idx", kLong},
-                       {"SourcesStammIdx", kLong},
-                       {"MainDocHeadLinesIdx", kLong},
-                       {"CompileStammIdx", kLong},
-                       {"DirectoryListIdx", kLong}},
-                      {{"IDX", {"Idx"}}},
-                      Rows({{1, 1, 10, 1, 1}, {2, 1, 12, 1, 2}})});
-    tables.push_back({"SourcesStamm",
-                      {{"Idx", kLong}, {"DestinationPath", kText}, {"Destination", kLong}},
-                      {{"IDX", {"Idx"}}},
-                      Rows({{1, std::string("out/"), 1}})});
-    tables.push_back(
-        {"DirectoryList",
-         {{"Idx", kLong}, {"DestinationIdx", kLong}, {"FileMask", kText}, {"Directory", kText}},
-         {{"IDXDESTINATIONIDX", {"Idx", "DestinationIdx"}}},
-         Rows({{1, 1, std::string("*.gif"), std::string("images")},
-               {1, 1, std::string("*.map"), std::string("maps")}})});
-    tables.push_back({"CompileStamm",
-                      {{"Idx", kLong}, {"Extension", kText}, {"StartPage", kText}},
-                      {{"IDX", {"Idx"}}},
-                      Rows({{1, std::string("htm"), std::string("index.htm")}})});
+    std::vector<vd::test::jet::CTableDef> tables = vd::test::jet::ProjectTables();
+    tables[0].rows = Rows({{1, 1, 10, 1, 1}, {2, 1, 12, 1, 2}});
+    tables[1].rows = Rows({{1, std::string("out/"), 1}});
+    tables[2].rows = Rows({{1, 1, std::string("*.gif"), std::string("images")},
+                           {1, 1, std::string("*.map"), std::string("maps")}});
+    tables[3].rows = Rows({{1, std::string("htm"), std::string("index.htm")}});
+    tables[4] = Headings(nRows);
+    std::rotate(tables.begin(), tables.begin() + 4, tables.end());
     return tables;
 }
 

@@ -53,17 +53,17 @@ bool ParseArguments(const std::vector<std::string>& args, std::initializer_list<
     std::vector<const COptionSpec*> byCode(static_cast<std::size_t>(kLongOnlyBase) + specs.size(),
                                            nullptr);
     std::size_t nIndex = 0;
-    for (const COptionSpec& spec : specs) {
-        const int nHas = spec.bTakesValue ? required_argument : no_argument;
-        const bool bShort = spec.pszName[1] != '-';
+    for (const COptionSpec& option : specs) {
+        const int nHas = option.bTakesValue ? required_argument : no_argument;
+        const bool bShort = option.pszName[1] != '-';
         int nCode = kLongOnlyBase + static_cast<int>(nIndex++);
         if (bShort) {
-            nCode = static_cast<unsigned char>(spec.pszName[1]);
-            strShort += spec.pszName[1];
-            if (spec.bTakesValue) strShort += ':';
+            nCode = static_cast<unsigned char>(option.pszName[1]);
+            strShort += option.pszName[1];
+            if (option.bTakesValue) strShort += ':';
         }
-        byCode[static_cast<std::size_t>(nCode)] = &spec;
-        const char* pszLong = bShort ? spec.pszLong : spec.pszName;
+        byCode[static_cast<std::size_t>(nCode)] = &option;
+        const char* pszLong = bShort ? option.pszLong : option.pszName;
         if (pszLong != nullptr) longs.push_back({pszLong + 2, nHas, nullptr, nCode});
     }
     longs.push_back({"help", no_argument, nullptr, kHelpCode});

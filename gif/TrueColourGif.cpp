@@ -14,6 +14,41 @@ namespace vd {
 
 namespace {
 
+// Writes the index of each pixel of a row of nWidth pixels, as lookup gives
+// it for a colour (negative: the colour has none); false at a colour that has
+// none. As in counting, only a colour other than the last two is looked up.
+template <std::uint32_t nStep, typename TLookup>
+bool IndexPixels(const std::uint8_t* p, std::uint8_t* pIndices, std::uint32_t nWidth,
+                 TLookup lookup) {
+    std::uint32_t nLast = 0xFFFFFFFFu;
+    std::uint32_t nBefore = 0xFFFFFFFFu;
+    std::uint8_t nLastIndex = 0;
+    std::uint8_t nBeforeIndex = 0;
+    for (std::uint32_t x = 0; x < nWidth;) {
+        const std::uint32_t rgb = PixelColour(p);
+        if (rgb == nLast) {
+            const std::uint32_t nRun = 1 + RepeatedPixels(p + nStep, nWidth - x - 1, nStep);
+            std::memset(pIndices + x, nLastIndex, nRun);
+            p += std::size_t{nStep} * nRun;
+            x += nRun;
+            continue;
+        }
+        std::uint8_t nIndex = nBeforeIndex;
+        if (rgb != nBefore) {
+            const int nFound = lookup(rgb);
+            if (nFound < 0) return false;
+            nIndex = static_cast<std::uint8_t>(nFound);
+        }
+        nBefore = nLast;
+        nBeforeIndex = nLastIndex;
+        nLast = rgb;
+        nLastIndex = nIndex;
+        pIndices[x++] = nIndex;
+        p += nStep;
+    }
+    return true;
+}
+
 // The rows of a true-colour bitmap as rows of colour indices, packed at 1, 4
 // or 8 bits per pixel and padded to 4 bytes, in the same storage order.
 class CIndexedRows final : public CRowSource {
@@ -62,38 +97,12 @@ class CIndexedRows final : public CRowSource {
     }
 
   private:
-    // Writes the index of each of the row's pixels; as in counting, only a
-    // colour other than the last two is looked up.
+    // Writes the index of each of the row's pixels from the counted table.
     template <std::uint32_t nStep>
     void IndexRow(const std::uint8_t* p, std::uint8_t* pIndices) const {
-        std::uint32_t nLast = 0xFFFFFFFFu;
-        std::uint32_t nBefore = 0xFFFFFFFFu;
-        std::uint8_t nLastIndex = 0;
-        std::uint8_t nBeforeIndex = 0;
-        for (std::uint32_t x = 0; x < m_nWidth;) {
-            const std::uint32_t rgb = PixelColour(p);
-            if (rgb == nLast) {
-                // In a run: its pixels in blocks.
-                const std::uint32_t nRun = 1 + RepeatedPixels(p + nStep, m_nWidth - x - 1, nStep);
-                std::memset(pIndices + x, nLastIndex, nRun);
-                p += std::size_t{nStep} * nRun;
-                x += nRun;
-                continue;
-            }
-            std::uint8_t nIndex = nBeforeIndex;
-            if (rgb != nBefore) {
-                const int nFound = m_table.Find(rgb);
-                if (nFound < 0) {
-                    throw CException("the picture changed while it was being converted");
-                }
-                nIndex = static_cast<std::uint8_t>(nFound);
-            }
-            nBefore = nLast;
-            nBeforeIndex = nLastIndex;
-            nLast = rgb;
-            nLastIndex = nIndex;
-            pIndices[x++] = nIndex;
-            p += nStep;
+        if (!IndexPixels<nStep>(p, pIndices, m_nWidth,
+                                [this](std::uint32_t rgb) { return m_table.Find(rgb); })) {
+            throw CException("the picture changed while it was being converted");
         }
     }
 
@@ -170,45 +179,6 @@ int WriteTrueColourGif(CFile& file, const CDibLayout& layout, CRowSource& rows,
     return 1;
 }
 
-namespace {
-
-// Writes the index of each pixel of a row of nWidth pixels, adding new
-// colours to table; false at a colour that does not fit. As in counting,
-// only a colour other than the last two is looked up.
-template <std::uint32_t nStep>
-bool IndexNewRow(const std::uint8_t* p, std::uint8_t* pIndices, std::uint32_t nWidth,
-                 CColourTable& table) {
-    std::uint32_t nLast = 0xFFFFFFFFu;
-    std::uint32_t nBefore = 0xFFFFFFFFu;
-    std::uint8_t nLastIndex = 0;
-    std::uint8_t nBeforeIndex = 0;
-    for (std::uint32_t x = 0; x < nWidth;) {
-        const std::uint32_t rgb = PixelColour(p);
-        if (rgb == nLast) {
-            const std::uint32_t nRun = 1 + RepeatedPixels(p + nStep, nWidth - x - 1, nStep);
-            std::memset(pIndices + x, nLastIndex, nRun);
-            p += std::size_t{nStep} * nRun;
-            x += nRun;
-            continue;
-        }
-        std::uint8_t nIndex = nBeforeIndex;
-        if (rgb != nBefore) {
-            const int nFound = table.Index(rgb);
-            if (nFound < 0) return false;
-            nIndex = static_cast<std::uint8_t>(nFound);
-        }
-        nBefore = nLast;
-        nBeforeIndex = nLastIndex;
-        nLast = rgb;
-        nLastIndex = nIndex;
-        pIndices[x++] = nIndex;
-        p += nStep;
-    }
-    return true;
-}
-
-}  // namespace
-
 CMemoryBlock MakeIndexedDib(const std::uint8_t* pDib, std::size_t nSize, std::uint32_t& nColours,
                             std::string* pstrReason) {
     nColours = 0;
@@ -237,6 +207,7 @@ CMemoryBlock MakeIndexedDib(const std::uint8_t* pDib, std::size_t nSize, std::ui
         std::uint8_t* const pRows = pOut + kInfoHeaderSize + nTable;
         const std::uint8_t* const pSource = pDib + layout.nRowsOffset;
         CColourTable table;
+        const auto addNew = [&table](std::uint32_t rgb) { return table.Index(rgb); };
         const std::uint8_t* pPreviousSource = nullptr;
         const std::uint8_t* pPreviousRow = nullptr;
         for (std::uint32_t nRow = 0; nRow < layout.nHeight; ++nRow) {
@@ -246,8 +217,8 @@ CMemoryBlock MakeIndexedDib(const std::uint8_t* pDib, std::size_t nSize, std::ui
             if (pPreviousSource != nullptr && std::memcmp(pFrom, pPreviousSource, nRowBytes) == 0) {
                 std::memcpy(pTo, pPreviousRow, nStride8);  // the same row again
             } else {
-                const bool bFits = nStep == 3 ? IndexNewRow<3>(pFrom, pTo, layout.nWidth, table)
-                                              : IndexNewRow<4>(pFrom, pTo, layout.nWidth, table);
+                const bool bFits = nStep == 3 ? IndexPixels<3>(pFrom, pTo, layout.nWidth, addNew)
+                                              : IndexPixels<4>(pFrom, pTo, layout.nWidth, addNew);
                 if (!bFits) {
                     nColours = kMaxGifColours + 1;
                     SetReason(pstrReason, TooManyColoursReason());

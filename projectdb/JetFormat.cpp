@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/TextEncoding.h"
+
 namespace vd::jet {
 namespace {
 
@@ -52,24 +54,6 @@ void Require(bool bCondition, const char* pszWhat) {
 CBytes Slice(CBytes bytes, std::uint64_t nStart, std::uint64_t nLength, const char* pszWhat) {
     if (nStart > bytes.size() || nLength > bytes.size() - nStart) throw CJetFormatError(pszWhat);
     return bytes.subspan(static_cast<std::size_t>(nStart), static_cast<std::size_t>(nLength));
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // Turns UTF-16 code units into UTF-8 at the end of out, pairing surrogates.
