@@ -62,7 +62,7 @@ class CRun {
         ++m_nDone;
         if (m_bProgress) std::fprintf(stderr, "\r\033[K");
         if (bWritten) {
-            if (!m_bQuiet) std::printf("%s\n", job.strGif.c_str());
+            if (!m_bQuiet) std::printf("%s\n", RecordField(job.strGif).c_str());
             std::fflush(stdout);
         } else {
             ++m_nFailed;

@@ -67,7 +67,8 @@ int Run(const std::vector<std::string>& args) {
         nUnresolved += WarnUnresolved(kShgCommand, picture.strShg, links);
         if (nResult == 1) {
             if (!bQuiet) {
-                std::printf("%s\t%s\n", request.strGifPath.c_str(), request.strMapPath.c_str());
+                std::printf("%s\t%s\n", RecordField(request.strGifPath).c_str(),
+                            RecordField(request.strMapPath).c_str());
             }
             continue;
         }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/PathQuoting.h"
+
 namespace vd::cli {
 
 // Exit codes of the tool.
@@ -39,8 +41,8 @@ void Warn(const CCommand& command, const std::string& strText);
 // Prints "vellumdesk: COMMAND: PROBLEM" and "Try 'vellumdesk COMMAND --help'."
 // on stderr; answers kExitUsage.
 int UsageError(const CCommand& command, const std::string& strProblem);
-// The path in single quotes, as error lines show paths.
-std::string QuotePath(const std::string& strPath);
+using vd::QuotePath;
+using vd::RecordField;
 // strReason in the one error form: unchanged when it reads "cannot VERB
 // 'PATH': ..." already, else with "cannot VERB 'PATH': " in front.
 std::string ReasonNaming(const char* pszVerb, const std::string& strPath,

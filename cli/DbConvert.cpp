@@ -1,5 +1,7 @@
 #include "cli/DbConvert.h"
 
+#include "common/PathQuoting.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -302,8 +304,8 @@ void WriteDatabase(const std::string& strOut, const std::vector<CTablePlan>& pla
     std::unique_ptr<sqlite3, CDatabaseCloser> pDb(pRaw);
     try {
         if (rc != SQLITE_OK) {
-            throw CFailure{"cannot create '" + strOut +
-                           "': " + (pRaw != nullptr ? sqlite3_errmsg(pRaw) : sqlite3_errstr(rc))};
+            throw CFailure{"cannot create " + QuotePath(strOut) + ": " +
+                           (pRaw != nullptr ? sqlite3_errmsg(pRaw) : sqlite3_errstr(rc))};
         }
         Execute(pDb.get(), "BEGIN");
         for (const CTablePlan& plan : plans) Execute(pDb.get(), plan.strCreate);
@@ -313,7 +315,7 @@ void WriteDatabase(const std::string& strOut, const std::vector<CTablePlan>& pla
         for (const CTablePlan& plan : plans) WriteTable(pDb.get(), plan);
         Execute(pDb.get(), "COMMIT");
         if (sqlite3_close(pDb.get()) != SQLITE_OK) {
-            throw CFailure{"cannot close '" + strOut + "': " + sqlite3_errmsg(pDb.get())};
+            throw CFailure{"cannot close " + QuotePath(strOut) + ": " + sqlite3_errmsg(pDb.get())};
         }
         (void)pDb.release();
     } catch (const CFailure&) {

@@ -38,7 +38,7 @@ std::size_t WarnUnresolved(const CCommand& command, const std::string& strShg,
     for (const SLinkLine& line : links.Lines()) {
         if (!line.bUnresolved) continue;
         ++nUnresolved;
-        Warn(command, strShg + ": hotspot " + std::to_string(line.nHotspot) + " " +
+        Warn(command, RecordField(strShg) + ": hotspot " + std::to_string(line.nHotspot) + " " +
                           Quoted(line.strName) + ": no heading " + Quoted(line.strSought) +
                           " in group " + std::to_string(line.nGroup) + " (linked to " +
                           line.strTarget + ")");

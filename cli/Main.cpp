@@ -33,41 +33,6 @@ int UsageError(const CCommand& command, const std::string& strProblem) {
     return kExitUsage;
 }
 
-std::string QuotePath(const std::string& strPath) {
-    // As GNU tools quote for a shell: plain text in single quotes; a quote
-    // as \' and a control character as $'\n' (or $'\ooo') outside them,
-    // so that a message stays on one line and can be pasted back.
-    std::string strOut;
-    bool bOpen = false;
-    const auto setOpen = [&](bool bWanted) {
-        if (bOpen != bWanted) strOut += '\'';
-        bOpen = bWanted;
-    };
-    for (const char c : strPath) {
-        const auto b = static_cast<unsigned char>(c);
-        if (c == '\'') {
-            setOpen(false);
-            strOut += "\\'";
-        } else if (b < 0x20 || b == 0x7F) {
-            setOpen(false);
-            static constexpr char kNamed[] = "abtnvfr";  // 7 to 13
-            if (b >= 7 && b <= 13) {
-                strOut += std::string("$'\\") + kNamed[b - 7] + "'";
-            } else {
-                char szOctal[8];
-                std::snprintf(szOctal, sizeof szOctal, "$'\\%03o'", unsigned{b});
-                strOut += szOctal;
-            }
-        } else {
-            setOpen(true);
-            strOut += c;
-        }
-    }
-    if (strOut.empty()) return "''";
-    setOpen(false);
-    return strOut;
-}
-
 std::string ReasonNaming(const char* pszVerb, const std::string& strPath,
                          const std::string& strReason) {
     // "cannot VERB 'PATH': ..." already; "cannot allocate ..." names no path.

@@ -42,7 +42,8 @@ int RunNavigationCommand(const CCommand& command, const SNavigationCompiler& com
     std::string strReason;
     try {
         if (compiler.pfnCompile(strOpened, strPrefix, &strReason) == 1) {
-            if (!parsed.Has("-q")) std::printf("%s%s\n", strPrefix.c_str(), compiler.pszOutputName);
+            if (!parsed.Has("-q"))
+                std::printf("%s\n", RecordField(strPrefix + compiler.pszOutputName).c_str());
             return kExitSuccess;
         }
     } catch (const std::exception& error) {

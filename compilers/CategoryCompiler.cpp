@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/PathQuoting.h"
 #include "common/Strings.h"
 #include "compilers/CompilerOutput.h"
 #include "compilers/TextLineReader.h"
@@ -41,14 +42,15 @@ int bCompileCategory(const std::string& strList, const std::string& strPrefix,
         std::size_t nRead = 0;
         const CTextLineReader::EResult result = reader.ReadLine(line.data(), line.size(), &nRead);
         if (result == CTextLineReader::resultError) {
-            SetReason(pstrReason, "cannot read '" + strList + "': " + reader.GetErrorCause());
+            SetReason(pstrReason,
+                      "cannot read " + QuotePath(strList) + ": " + reader.GetErrorCause());
             return 0;
         }
         if (result == CTextLineReader::resultEnd) break;
         if (line[0] == '\n') continue;  // blank line: no record
 
         const auto Fail = [&](const std::string& strProblem) {
-            SetReason(pstrReason, "cannot compile '" + strList + "': " +
+            SetReason(pstrReason, "cannot compile " + QuotePath(strList) + ": " +
                                       LinePlace(reader.GetLineNumber(), reader.GetColumn()) + ": " +
                                       strProblem + " (expected name=text,number,number)");
             return 0;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/PathQuoting.h"
 #include "common/PlatformPath.h"
 #include "common/Strings.h"
 #include "compilers/TextLineReader.h"
@@ -34,7 +35,7 @@ bool CBinaryOutput::Create(const std::string& strPath, std::string* pstrCause) {
 }
 
 void CBinaryOutput::SetWriteError(std::string* pstrReason) const {
-    SetReason(pstrReason, "cannot write '" + m_strPath + "': " + SystemCause(errno, EIO));
+    SetReason(pstrReason, "cannot write " + QuotePath(m_strPath) + ": " + SystemCause(errno, EIO));
 }
 
 bool CBinaryOutput::Write(const void* pData, std::size_t nCount, std::string* pstrReason) {
@@ -57,7 +58,7 @@ bool CBinaryOutput::Close(std::string* pstrReason) {
     }
     std::string strCause;
     if (!m_pending.Commit(&strCause)) {
-        SetReason(pstrReason, "cannot replace '" + m_strPath + "': " + strCause);
+        SetReason(pstrReason, "cannot replace " + QuotePath(m_strPath) + ": " + strCause);
         return false;
     }
     return true;
@@ -103,16 +104,16 @@ bool bOpenCompilation(const std::string& strInput, const char* pszInputKind,
                       std::string* pstrReason) {
     std::string strCause;
     if (!reader.Open(strInput, &strCause)) {
-        SetReason(pstrReason, "cannot open '" + strInput + "': " + strCause);
+        SetReason(pstrReason, "cannot open " + QuotePath(strInput) + ": " + strCause);
         return false;
     }
     if (bSameFile(strInput, strOutput)) {
-        SetReason(pstrReason, "cannot replace '" + strOutput + "': it is the " + pszInputKind +
-                                  " itself (left untouched)");
+        SetReason(pstrReason, "cannot replace " + QuotePath(strOutput) + ": it is the " +
+                                  pszInputKind + " itself (left untouched)");
         return false;
     }
     if (!output.Create(strOutput, &strCause)) {
-        SetReason(pstrReason, "cannot create '" + strOutput + "': " + strCause);
+        SetReason(pstrReason, "cannot create " + QuotePath(strOutput) + ": " + strCause);
         return false;
     }
     return true;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/PathQuoting.h"
 #include "common/Strings.h"
 #include "compilers/CompilerOutput.h"
 #include "compilers/TextLineReader.h"
@@ -49,15 +50,16 @@ int bCompileContents(const std::string& strOutline, const std::string& strPrefix
         std::size_t nRead = 0;
         const CTextLineReader::EResult result = reader.ReadLine(line.data(), line.size(), &nRead);
         if (result == CTextLineReader::resultError) {
-            SetReason(pstrReason, "cannot read '" + strOutline + "': " + reader.GetErrorCause());
+            SetReason(pstrReason,
+                      "cannot read " + QuotePath(strOutline) + ": " + reader.GetErrorCause());
             return 0;
         }
         if (result == CTextLineReader::resultEnd) break;
         if (line[0] == '\n') continue;  // blank line: no record, level unchanged
 
         const auto Place = [&] {
-            return "cannot compile '" + strOutline +
-                   "': " + LinePlace(reader.GetLineNumber(), reader.GetColumn()) + ": ";
+            return "cannot compile " + QuotePath(strOutline) + ": " +
+                   LinePlace(reader.GetLineNumber(), reader.GetColumn()) + ": ";
         };
         std::size_t nPos = 0;
         while (nPos < nRead && line[nPos] == ' ') ++nPos;

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "common/File.h"
+#include "common/PathQuoting.h"
 #include "common/PendingOutput.h"
 #include "common/Strings.h"
 #include "gif/BitmapFile.h"
@@ -32,7 +33,7 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     CFile source;
     std::string strCause;
     if (!source.Open(strSource, CFile::modeReadShareDenyWrite, &strCause)) {
-        SetReason(pstrReason, "cannot open '" + strSource + "': " + strCause);
+        SetReason(pstrReason, "cannot open " + QuotePath(strSource) + ": " + strCause);
         return 0;
     }
 
@@ -45,16 +46,16 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     } catch (const std::exception& e) {
         // File errors, and memory errors (std::bad_alloc) alike.
         source.Abort();
-        SetReason(pstrReason, "cannot read '" + strSource + "': " + e.what());
+        SetReason(pstrReason, "cannot read " + QuotePath(strSource) + ": " + e.what());
         return 0;
     }
     if (!HasBitmapExtension(strSource)) {
-        SetReason(pstrReason, "cannot convert '" + strSource +
-                                  "': the name does not end in .BMP, .bmp, .DIB or .dib");
+        SetReason(pstrReason, "cannot convert " + QuotePath(strSource) +
+                                  ": the name does not end in .BMP, .bmp, .DIB or .dib");
         return 0;
     }
     if (!bLoaded) {
-        SetReason(pstrReason, "cannot convert '" + strSource + "': not a bitmap file");
+        SetReason(pstrReason, "cannot convert " + QuotePath(strSource) + ": not a bitmap file");
         return 0;
     }
 
@@ -66,7 +67,7 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     CFile target;
     if (!output.Create(strTarget, &strCause) ||
         !target.Open(output.GetTempPath(), CFile::modeCreateReadWriteExclusive, &strCause)) {
-        SetReason(pstrReason, "cannot create '" + strTarget + "': " + strCause);
+        SetReason(pstrReason, "cannot create " + QuotePath(strTarget) + ": " + strCause);
         return 0;
     }
 
@@ -79,15 +80,15 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
         // File and memory errors, reading the rows included; the temporary
         // goes with `output`.
         target.Abort();
-        SetReason(pstrReason, "cannot write '" + strTarget + "': " + e.what());
+        SetReason(pstrReason, "cannot write " + QuotePath(strTarget) + ": " + e.what());
         return 0;
     }
     if (nResult != 1) {
-        SetReason(pstrReason, "cannot convert '" + strSource + "': " + strRefusal);
+        SetReason(pstrReason, "cannot convert " + QuotePath(strSource) + ": " + strRefusal);
         return 0;
     }
     if (!output.Commit(&strCause)) {
-        SetReason(pstrReason, "cannot replace '" + strTarget + "': " + strCause);
+        SetReason(pstrReason, "cannot replace " + QuotePath(strTarget) + ": " + strCause);
         return 0;
     }
     return 1;

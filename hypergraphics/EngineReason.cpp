@@ -1,5 +1,7 @@
 #include "hypergraphics/EngineReason.h"
 
+#include "common/PathQuoting.h"
+
 #include <cctype>
 
 namespace vd {
@@ -10,7 +12,7 @@ std::string EngineReason(std::string strDescription, const std::string& strDatab
             std::isspace(static_cast<unsigned char>(strDescription.back())) != 0)) {
         strDescription.pop_back();
     }
-    const std::string strQuoted = "'" + strDatabase + "'";
+    const std::string strQuoted = QuotePath(strDatabase);
     bool bOwnSentence = true;
     if (!strDatabase.empty()) {
         // "Cannot open the project database 'P': why" gives "why".

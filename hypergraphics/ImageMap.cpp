@@ -5,6 +5,7 @@
 #include <new>
 
 #include "common/Exceptions.h"
+#include "common/PathQuoting.h"
 #include "common/Strings.h"
 #include "common/TextEncoding.h"
 #include "hypergraphics/AreaList.h"
@@ -101,7 +102,7 @@ int bWriteImageMap(const std::string& strGifPath, const CAreaList& list, CPendin
     if (!mapOutput.Create(strPath, &strCause) ||
         !mapFile.Open(mapOutput.GetTempPath(), CFile::modeCreateReadWriteExclusive, &strCause)) {
         mapOutput.Discard();
-        SetReason(pstrReason, "cannot create '" + strPath + "': " + strCause);
+        SetReason(pstrReason, "cannot create " + QuotePath(strPath) + ": " + strCause);
         return 0;
     }
     try {
@@ -109,11 +110,11 @@ int bWriteImageMap(const std::string& strGifPath, const CAreaList& list, CPendin
         mapFile.Close();
         return 1;
     } catch (const CFileException& error) {
-        SetReason(pstrReason, "cannot write '" + strPath + "': " + error.what());
+        SetReason(pstrReason, "cannot write " + QuotePath(strPath) + ": " + error.what());
     } catch (const CMemoryException&) {
-        SetReason(pstrReason, "cannot write '" + strPath + "': out of memory");
+        SetReason(pstrReason, "cannot write " + QuotePath(strPath) + ": out of memory");
     } catch (const std::bad_alloc&) {
-        SetReason(pstrReason, "cannot write '" + strPath + "': out of memory");
+        SetReason(pstrReason, "cannot write " + QuotePath(strPath) + ": out of memory");
     }
     mapFile.Abort();
     mapOutput.Discard();

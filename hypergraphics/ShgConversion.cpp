@@ -11,6 +11,7 @@
 #include "common/Exceptions.h"
 #include "common/File.h"
 #include "common/MemoryBlock.h"
+#include "common/PathQuoting.h"
 #include "common/PendingOutput.h"
 #include "common/Strings.h"
 #include "frame/LibraryState.h"
@@ -75,7 +76,7 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
     std::string strCause;
     if (!gifOutput.Create(strGifPath, &strCause) ||
         !gifFile.Open(gifOutput.GetTempPath(), CFile::modeCreateReadWriteExclusive, &strCause)) {
-        SetReason(pstrReason, "cannot create '" + strGifPath + "': " + strCause);
+        SetReason(pstrReason, "cannot create " + QuotePath(strGifPath) + ": " + strCause);
         return 0;
     }
     try {
@@ -83,8 +84,8 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
         const int bGif = ConvertDibToGif(picture, gifFile, &strRefusal);
         gifFile.Close();
         if (bGif == 0) {
-            SetReason(pstrReason,
-                      "the picture of '" + strShg + "' cannot be written as GIF: " + strRefusal);
+            SetReason(pstrReason, "the picture of " + QuotePath(strShg) +
+                                      " cannot be written as GIF: " + strRefusal);
             return 0;
         }
         if (bWriteImageMap(strGifPath, list, mapOutput, pstrReason) == 0) return 0;
@@ -93,16 +94,16 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
         throw;
     } catch (const CException& error) {
         gifFile.Abort();
-        SetReason(pstrReason, "cannot write '" + strGifPath + "': " + error.what());
+        SetReason(pstrReason, "cannot write " + QuotePath(strGifPath) + ": " + error.what());
         return 0;
     } catch (const std::bad_alloc&) {
         gifFile.Abort();
-        SetReason(pstrReason, "cannot write '" + strGifPath + "': out of memory");
+        SetReason(pstrReason, "cannot write " + QuotePath(strGifPath) + ": out of memory");
         return 0;
     }
     if (!bCommitBoth(gifOutput, mapOutput, &strCause)) {
-        SetReason(pstrReason, "cannot replace '" + strGifPath + "' and '" +
-                                  mapOutput.GetFinalPath() + "': " + strCause);
+        SetReason(pstrReason, "cannot replace " + QuotePath(strGifPath) + " and " +
+                                  QuotePath(mapOutput.GetFinalPath()) + ": " + strCause);
         return 0;
     }
     if (pRequest != nullptr) {
@@ -130,8 +131,8 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         }
         if (bOpened == 0) {
             const std::string strWhy = EngineReason(strEngineText, strDatabase);
-            SetReason(pstrReason,
-                      "cannot open '" + strDatabase + "'" + (strWhy.empty() ? "" : ": " + strWhy));
+            SetReason(pstrReason, "cannot open " + QuotePath(strDatabase) +
+                                      (strWhy.empty() ? "" : ": " + strWhy));
             return 0;
         }
         g_bDatabaseOpen = 1;
@@ -144,12 +145,12 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         CFile shgFile;
         std::string strCause;
         if (!shgFile.Open(strShg, CFile::modeReadShareDenyWrite, &strCause)) {
-            SetReason(pstrReason, "cannot open '" + strShg + "': " + strCause);
+            SetReason(pstrReason, "cannot open " + QuotePath(strShg) + ": " + strCause);
             return 0;
         }
         if (!HasShgExtension(strShg)) {
-            SetReason(pstrReason,
-                      "cannot read '" + strShg + "': the name does not end in .SHG or .shg");
+            SetReason(pstrReason, "cannot read " + QuotePath(strShg) +
+                                      ": the name does not end in .SHG or .shg");
             return 0;
         }
         try {
@@ -161,19 +162,20 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
                 // A picture read whole but refused for what it holds, or a
                 // file that cannot be read.
                 const bool bRefused = header.nDistinctColours > 256 || header.IsMetafile();
-                SetReason(pstrReason, bRefused ? "cannot publish '" + strShg + "': " + strReadReason
-                                               : "cannot read '" + strShg + "': " + strReadReason);
+                SetReason(pstrReason,
+                          bRefused ? "cannot publish " + QuotePath(strShg) + ": " + strReadReason
+                                   : "cannot read " + QuotePath(strShg) + ": " + strReadReason);
                 return 0;
             }
         } catch (const CFileException& error) {
             shgFile.Abort();
-            SetReason(pstrReason, "cannot read '" + strShg + "': " + error.what());
+            SetReason(pstrReason, "cannot read " + QuotePath(strShg) + ": " + error.what());
             return 0;
         } catch (const CMemoryException&) {
-            SetReason(pstrReason, "cannot read '" + strShg + "': out of memory");
+            SetReason(pstrReason, "cannot read " + QuotePath(strShg) + ": out of memory");
             return 0;
         } catch (const std::bad_alloc&) {
-            SetReason(pstrReason, "cannot read '" + strShg + "': out of memory");
+            SetReason(pstrReason, "cannot read " + QuotePath(strShg) + ": out of memory");
             return 0;
         }
     }
@@ -187,11 +189,11 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         // A missing field or index: the operation fails and the user learns
         // why, as when the session cannot be opened.
         ReportDatabaseError(error, pstrEngineText);
-        SetReason(pstrReason, "cannot publish '" + strShg + "': project database: " +
+        SetReason(pstrReason, "cannot publish " + QuotePath(strShg) + ": project database: " +
                                   EngineReason(error.GetDescription(), strDatabase));
         return 0;
     } catch (const std::bad_alloc&) {
-        SetReason(pstrReason, "cannot publish '" + strShg + "': out of memory");
+        SetReason(pstrReason, "cannot publish " + QuotePath(strShg) + ": out of memory");
         return 0;
     }
 }

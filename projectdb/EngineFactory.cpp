@@ -5,6 +5,7 @@
 
 #include "common/Exceptions.h"
 #include "common/File.h"
+#include "common/PathQuoting.h"
 #include "projectdb/Engine.h"
 #include "projectdb/Stores.h"
 
@@ -17,14 +18,14 @@ EStoreKind DetectStore(const std::string& strPath) {
     CFile file;
     std::string strCause;
     if (!file.Open(strPath, CFile::modeReadShareReadWrite, &strCause)) {
-        throw CEngineException("Cannot open '" + strPath + "': " + strCause + ".");
+        throw CEngineException("Cannot open " + QuotePath(strPath) + ": " + strCause + ".");
     }
     std::array<char, 32> head{};
     std::size_t nRead = 0;
     try {
         nRead = file.Read(head.data(), head.size());
     } catch (const CFileException& error) {
-        throw CEngineException("Cannot read '" + strPath + "': " + error.GetCause() + ".");
+        throw CEngineException("Cannot read " + QuotePath(strPath) + ": " + error.GetCause() + ".");
     }
     static constexpr char kSqlite[] = "SQLite format 3";  // followed by a zero byte
     static constexpr char kJet[] = "Standard Jet DB";     // at offset 4
@@ -50,8 +51,8 @@ class CStoreDatabase final : public CEngineDatabase {
                 pStore = CreateJetDatabase();
                 break;
             case EStoreKind::unknown:
-                throw CEngineException("The file '" + strPath +
-                                       "' is not a project database (neither an SQLite nor a "
+                throw CEngineException("The file " + QuotePath(strPath) +
+                                       " is not a project database (neither an SQLite nor a "
                                        "Jet database file).");
         }
         pStore->Open(strPath);

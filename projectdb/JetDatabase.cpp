@@ -1,5 +1,7 @@
 #include "projectdb/Stores.h"
 
+#include "common/PathQuoting.h"
+
 #include <map>
 
 #include "projectdb/JetPageFile.h"
@@ -34,18 +36,19 @@ class CJetStore {
     const std::string& GetPath() const { return m_strPath; }
 
     std::shared_ptr<const CJetTable> OpenTable(const std::string& strTable) {
-        if (!m_pFile) throw CEngineException("The database '" + m_strPath + "' is closed.");
+        if (!m_pFile)
+            throw CEngineException("The database " + QuotePath(m_strPath) + " is closed.");
         const std::string strKey = AsciiLower(strTable);
         if (const auto it = m_tables.find(strKey); it != m_tables.end()) return it->second;
 
         const jet::CCatalogEntry* pEntry = m_pFile->FindTable(strTable);
         if (pEntry == nullptr) {
-            throw CEngineException("The table '" + strTable + "' does not exist in '" + m_strPath +
-                                   "'.");
+            throw CEngineException("The table '" + strTable + "' does not exist in " +
+                                   QuotePath(m_strPath) + ".");
         }
         if (!pEntry->IsTable()) {
-            throw CEngineException("The table '" + strTable + "' in '" + m_strPath +
-                                   "' is linked to another database; linked tables cannot be "
+            throw CEngineException("The table '" + strTable + "' in " + QuotePath(m_strPath) +
+                                   " is linked to another database; linked tables cannot be "
                                    "read.");
         }
         // Only where the rows lie is read here; the recordsets load the

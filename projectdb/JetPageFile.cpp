@@ -6,6 +6,7 @@
 
 #include "common/Exceptions.h"
 #include "common/File.h"
+#include "common/PathQuoting.h"
 #include "projectdb/EngineException.h"
 
 namespace vd::jet {
@@ -89,7 +90,7 @@ std::unique_ptr<CPageSource> OpenJetPageFile(const std::string& strPath) {
     CFile& file = *pFile;
     std::string strCause;
     if (!file.Open(strPath, CFile::modeReadShareReadWrite, &strCause)) {
-        throw CEngineException("Could not open '" + strPath + "': " + strCause + ".");
+        throw CEngineException("Could not open " + QuotePath(strPath) + ": " + strCause + ".");
     }
     std::array<std::uint8_t, kPageSize> header{};
     std::uint64_t nSize = 0;
@@ -98,28 +99,29 @@ std::unique_ptr<CPageSource> OpenJetPageFile(const std::string& strPath) {
         nSize = file.GetLength();
         nRead = file.Read(header.data(), header.size());
     } catch (const CFileException& error) {
-        throw CEngineException("Could not read '" + strPath + "': " + error.GetCause() + ".");
+        throw CEngineException("Could not read " + QuotePath(strPath) + ": " + error.GetCause() +
+                               ".");
     }
     if (nRead < kEncodedOffset ||
         std::memcmp(header.data() + 4, kJetSignature, sizeof kJetSignature - 1) != 0) {
-        throw CEngineException("'" + strPath + "' is not a Jet database.");
+        throw CEngineException(QuotePath(strPath) + " is not a Jet database.");
     }
     const std::uint32_t nVersion = Get32(header.data() + kVersionOffset);
     if (nVersion == kVersionJet3) {
-        throw CEngineException("'" + strPath +
-                               "' is a Jet 3 (Access 97) database; only Jet 4 (Access 2000 to "
+        throw CEngineException(QuotePath(strPath) +
+                               " is a Jet 3 (Access 97) database; only Jet 4 (Access 2000 to "
                                "2003) databases can be read.");
     }
     if (nVersion != kVersionJet4) {
-        throw CEngineException("'" + strPath + "' has Jet version " + std::to_string(nVersion) +
+        throw CEngineException(QuotePath(strPath) + " has Jet version " + std::to_string(nVersion) +
                                "; only Jet 4 (Access 2000 to 2003) databases can be read.");
     }
     if (nRead < kPageSize || nSize < std::uint64_t{kFirstDataPage} * kPageSize) {
-        throw CEngineException("'" + strPath + "' is too short to be a Jet database.");
+        throw CEngineException(QuotePath(strPath) + " is too short to be a Jet database.");
     }
     const std::uint64_t nPages = nSize / kPageSize;
     if (nPages > kMaxPages) {
-        throw CEngineException("'" + strPath + "' is larger than a Jet database can be.");
+        throw CEngineException(QuotePath(strPath) + " is larger than a Jet database can be.");
     }
     JetRc4(kHeaderKey.data(), kHeaderKey.size(), header.data() + kEncodedOffset, kEncodedSize);
     const std::uint32_t nDatabaseKey = Get32(header.data() + kDatabaseKeyOffset);

@@ -1,5 +1,7 @@
 #include "projectdb/JetTable.h"
 
+#include "common/PathQuoting.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -29,14 +31,14 @@ void RaiseLoadError(const std::string& strFile, const std::string& strTable) {
     try {
         throw;
     } catch (const CJetFormatError& error) {
-        throw CEngineException("'" + strFile + "' is damaged: table '" + strTable +
+        throw CEngineException(QuotePath(strFile) + " is damaged: table '" + strTable +
                                "': " + error.what() + ".");
     } catch (const CJetLimitError& error) {
-        throw CEngineException("The table '" + strTable + "' in '" + strFile +
-                               "' cannot be loaded: " + error.what() + ".");
+        throw CEngineException("The table '" + strTable + "' in " + QuotePath(strFile) +
+                               " cannot be loaded: " + error.what() + ".");
     } catch (const std::bad_alloc&) {
         throw CEngineException("There is not enough memory to load the table '" + strTable +
-                               "' of '" + strFile + "'.");
+                               "' of " + QuotePath(strFile) + ".");
     }
 }
 
@@ -63,8 +65,8 @@ CJetTable::CJetTable(CJetTableContents contents, std::string strFile)
     : m_contents(std::move(contents)), m_strFile(std::move(strFile)) {
     m_nRows = m_contents.GetRowCount();
     if (m_nRows > std::numeric_limits<std::uint32_t>::max()) {
-        throw CEngineException("The table '" + m_contents.strName + "' in '" + m_strFile +
-                               "' has more rows than the Jet store can hold.");
+        throw CEngineException("The table '" + m_contents.strName + "' in " + QuotePath(m_strFile) +
+                               " has more rows than the Jet store can hold.");
     }
     m_orders.resize(m_contents.definition.indexes.size());
 }
@@ -86,14 +88,14 @@ const CJetTable::COrder& CJetTable::GetOrder(std::string_view strIndex) const {
                 m_orders[i] = std::make_unique<COrder>(BuildOrder(indexes[i]));
             } catch (const std::bad_alloc&) {
                 throw CEngineException("There is not enough memory for the index '" +
-                                       indexes[i].strName + "' of table '" + GetName() + "' in '" +
-                                       m_strFile + "'.");
+                                       indexes[i].strName + "' of table '" + GetName() + "' in " +
+                                       QuotePath(m_strFile) + ".");
             }
         }
         return *m_orders[i];
     }
     throw CEngineException("The index '" + std::string(strIndex) + "' does not exist on table '" +
-                           GetName() + "' in '" + m_strFile + "'.");
+                           GetName() + "' in " + QuotePath(m_strFile) + ".");
 }
 
 CJetTable::COrder CJetTable::BuildOrder(const CJetIndex& index) const {
@@ -128,7 +130,8 @@ CJetTable::COrder CJetTable::BuildOrder(const CJetIndex& index) const {
             if (value.eKind == EValueKind::text) AppendGeneralSortKey(keys.bytes, value.strText);
             if (keys.bytes.size() > 0xFFFFFFFFu) {
                 throw CEngineException("The keys of index '" + index.strName + "' of table '" +
-                                       GetName() + "' in '" + m_strFile + "' are too long.");
+                                       GetName() + "' in " + QuotePath(m_strFile) +
+                                       " are too long.");
             }
             keys.ends.push_back(static_cast<std::uint32_t>(keys.bytes.size()));
         }
@@ -165,7 +168,7 @@ std::optional<std::size_t> CJetTable::Seek(const COrder& order,
                                            std::span<const CKeyValue> keys) const {
     const CJetIndex& index = *order.pIndex;
     const std::string strWhere =
-        "index '" + index.strName + "' of table '" + GetName() + "' in '" + m_strFile + "'";
+        "index '" + index.strName + "' of table '" + GetName() + "' in " + QuotePath(m_strFile);
     if (keys.empty()) throw CEngineException("A seek on " + strWhere + " was given no key.");
     if (keys.size() > index.keys.size()) {
         throw CEngineException("A seek on " + strWhere + " was given " +

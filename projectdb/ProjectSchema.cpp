@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/PathQuoting.h"
 #include "common/Strings.h"
 
 namespace vd {
@@ -73,7 +74,8 @@ bool CreateProjectDatabase(const std::string& strPath, const std::vector<std::st
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(strPath, ec);
     if (status.type() != std::filesystem::file_type::not_found) {
-        SetReason(pstrReason, "cannot create '" + strPath + "': it exists already (left as it is)");
+        SetReason(pstrReason,
+                  "cannot create " + QuotePath(strPath) + ": it exists already (left as it is)");
         return false;
     }
     bool bOk = false;
@@ -84,11 +86,11 @@ bool CreateProjectDatabase(const std::string& strPath, const std::vector<std::st
         std::unique_ptr<sqlite3, CDatabaseCloser> pDb(pRaw);
         if (rc != SQLITE_OK) {
             SetReason(pstrReason,
-                      "cannot create '" + strPath +
-                          "': " + (pRaw != nullptr ? sqlite3_errmsg(pRaw) : sqlite3_errstr(rc)));
+                      "cannot create " + QuotePath(strPath) + ": " +
+                          (pRaw != nullptr ? sqlite3_errmsg(pRaw) : sqlite3_errstr(rc)));
         } else {
             bOk = Execute(pDb.get(), std::string("BEGIN;") + kProjectSchemaSql + "COMMIT;",
-                          ("cannot create '" + strPath + "'").c_str(), pstrReason);
+                          ("cannot create " + QuotePath(strPath)).c_str(), pstrReason);
             for (std::size_t i = 0; bOk && i < sqlTexts.size(); ++i) {
                 bOk = Execute(pDb.get(), sqlTexts[i], ("SQL text " + std::to_string(i + 1)).c_str(),
                               pstrReason);
@@ -97,7 +99,7 @@ bool CreateProjectDatabase(const std::string& strPath, const std::vector<std::st
                 (void)pDb.release();
             } else if (bOk) {
                 SetReason(pstrReason,
-                          "cannot close '" + strPath + "': " + sqlite3_errmsg(pDb.get()));
+                          "cannot close " + QuotePath(strPath) + ": " + sqlite3_errmsg(pDb.get()));
                 bOk = false;
             }
         }

@@ -19,6 +19,8 @@
 
 #include "projectdb/Stores.h"
 
+#include "common/PathQuoting.h"
+
 namespace vd {
 namespace {
 
@@ -84,8 +86,8 @@ class CConnection {
                 pDb != nullptr ? sqlite3_errmsg(pDb) : sqlite3_errstr(rc);
             sqlite3_close_v2(m_pDb);
             m_pDb = nullptr;
-            throw CEngineException("Cannot open the project database '" + m_strPath +
-                                   "': " + strMessage);
+            throw CEngineException("Cannot open the project database " + QuotePath(m_strPath) +
+                                   ": " + strMessage);
         }
         sqlite3_extended_result_codes(m_pDb, 1);
         // The host may be writing the file; wait for its lock instead of failing.
@@ -97,7 +99,7 @@ class CConnection {
 
     sqlite3* Handle() const { return m_pDb; }
     const std::string& Path() const { return m_strPath; }
-    std::string Where() const { return " (project database '" + m_strPath + "')"; }
+    std::string Where() const { return " (project database " + QuotePath(m_strPath) + ")"; }
 
     // A read transaction over nested scopes: one shared lock and one look at
     // the file's state instead of one per statement.
@@ -198,8 +200,8 @@ class CSqliteRecordset final : public CEngineRecordset {
             sqlite3_bind_text(stmt.get(), 1, strTable.c_str(), -1, SQLITE_TRANSIENT);
             const int rc = sqlite3_step(stmt.get());
             if (rc == SQLITE_DONE) {
-                throw CEngineException("The project database '" + conn.Path() + "' has no table '" +
-                                       strTable + "'.");
+                throw CEngineException("The project database " + QuotePath(conn.Path()) +
+                                       " has no table '" + strTable + "'.");
             }
             if (rc != SQLITE_ROW) conn.Fail("Cannot look up the table '" + strTable + "'");
             m_strTable = ColumnText(stmt.get(), 0);
