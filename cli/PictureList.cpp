@@ -1,6 +1,7 @@
 #include "cli/PictureList.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -8,6 +9,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Command.h"
+#include "common/TextLimits.h"
 
 namespace vd::cli {
 
@@ -28,6 +30,31 @@ bool ParseSourceKey(const std::string& strText, std::int32_t& nKey) {
     return true;
 }
 
+namespace {
+
+enum class ELineResult { line, end, tooLong, tooLarge };
+
+// std::getline with bounds: a line is at most kMaxTextLineBytes long and the
+// whole input at most kMaxTextInputBytes (nTotal counts what was read), so
+// that an endless stream ends the run instead of filling the memory.
+ELineResult ReadBoundedLine(std::istream& in, std::string& strLine, std::uint64_t& nTotal) {
+    strLine.clear();
+    std::streambuf& buffer = *in.rdbuf();
+    for (;;) {
+        const int c = buffer.sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            return strLine.empty() ? ELineResult::end : ELineResult::line;
+        }
+        if (++nTotal > kMaxTextInputBytes) return ELineResult::tooLarge;
+        if (c == '\n') return ELineResult::line;
+        if (strLine.size() == kMaxTextLineBytes) return ELineResult::tooLong;
+        strLine += static_cast<char>(c);
+    }
+}
+
+}  // namespace
+
 bool ReadPictureList(const std::string& strPath, std::vector<SPicture>& pictures,
                      std::string* pstrProblem) {
     // "-" is standard input.
@@ -44,7 +71,34 @@ bool ReadPictureList(const std::string& strPath, std::vector<SPicture>& pictures
     std::istream& in = strPath == "-" ? std::cin : file;
     constexpr const char* kBlanks = " \t\r\f\v";
     std::string strLine;
-    for (std::size_t nLine = 1; std::getline(in, strLine); ++nLine) {
+    std::uint64_t nTotal = 0;
+    for (std::size_t nLine = 1;; ++nLine) {
+        ELineResult result = ELineResult::end;
+        try {
+            errno = 0;
+            result = ReadBoundedLine(in, strLine, nTotal);
+        } catch (const std::ios_base::failure&) {
+            // The stream's own text names no file; the system's reason does.
+            *pstrProblem = "cannot read " + QuotePath(strPath) + ": " +
+                           std::strerror(errno != 0 ? errno : EIO);
+            return false;
+        }
+        if (result == ELineResult::end) break;
+        if (result != ELineResult::line) {
+            *pstrProblem = "cannot read " + QuotePath(strPath) + ": " +
+                           (result == ELineResult::tooLong
+                                ? "line " + std::to_string(nLine) + " is " + kTextLineLimitText
+                                : std::string("it is ") + kTextInputLimitText);
+            return false;
+        }
+        // A zero byte would end the path where the system reads it, so the
+        // file named before it could be replaced by the output; a list that
+        // holds one anywhere, comments included, is malformed.
+        if (strLine.find('\0') != std::string::npos) {
+            *pstrProblem = "cannot read " + QuotePath(strPath) + ": line " + std::to_string(nLine) +
+                           ": it holds a zero byte";
+            return false;
+        }
         const std::size_t nStart = strLine.find_first_not_of(kBlanks);
         if (nStart == std::string::npos || strLine[nStart] == '#') continue;
         const std::size_t nKeyEnd = strLine.find_first_of(kBlanks, nStart);
@@ -53,12 +107,6 @@ bool ReadPictureList(const std::string& strPath, std::vector<SPicture>& pictures
             nKeyEnd == std::string::npos ? nKeyEnd : strLine.find_first_not_of(kBlanks, nKeyEnd);
         const std::string strWhere =
             "cannot read " + QuotePath(strPath) + ": line " + std::to_string(nLine) + ": ";
-        // A zero byte would end the path where the system reads it, so the
-        // file named before it could be replaced by the output.
-        if (strLine.find('\0') != std::string::npos) {
-            *pstrProblem = strWhere + "it holds a zero byte";
-            return false;
-        }
         SPicture picture;
         if (!ParseSourceKey(strKey, picture.nKey)) {
             *pstrProblem = strWhere + "KEY must be a whole number (32 bits), not '" + strKey + "'";

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/PlatformPath.h"
+#include "common/TextLimits.h"
 
 namespace vd {
 
@@ -20,6 +21,7 @@ bool CTextLineReader::Open(const std::string& strPath, std::string* pstrCause) {
     m_nColumn = 1;
     m_nPieceLine = 0;
     m_nPieceColumn = 0;
+    m_nTotalRead = 0;
     if (strPath.find('\0') != std::string::npos) {
         if (pstrCause != nullptr) *pstrCause = "the path holds a zero byte";
         return false;
@@ -39,6 +41,11 @@ int CTextLineReader::NextRawByte() {
         errno = 0;
         m_nFill = std::fread(m_buffer.data(), 1, m_buffer.size(), m_pFile.get());
         m_nPos = 0;
+        m_nTotalRead += m_nFill;
+        if (m_nTotalRead > kMaxTextInputBytes) {
+            m_strErrorCause = std::string("it is ") + kTextInputLimitText;
+            return kRawError;
+        }
         if (m_nFill == 0) {
             if (std::ferror(m_pFile.get()) != 0) {
                 m_strErrorCause = std::strerror(errno != 0 ? errno : EIO);
@@ -91,6 +98,12 @@ CTextLineReader::EResult CTextLineReader::ReadLine(char* pLine, std::size_t nMax
             return resultError;
         }
         if (c == kRawEnd) break;
+        if (c != '\n' && m_nColumn > kMaxTextLineBytes) {
+            m_bError = true;
+            m_strErrorCause = "line " + std::to_string(m_nLine) + " is " + kTextLineLimitText;
+            *pnRead = 0;
+            return resultError;
+        }
         pLine[nRead++] = static_cast<char>(c);
         if (c == '\n') {
             ++m_nLine;

@@ -1,10 +1,13 @@
 // Reads a text file line by line the way a text-mode stream does on every
 // platform: a carriage return right before a line feed is dropped, a byte
-// 0x1A ends the input, and a carriage return anywhere else stays.
+// 0x1A ends the input, and a carriage return anywhere else stays. A file
+// longer than 256 MiB, or a line longer than 1 MiB, is a read error whose
+// cause names the limit.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -65,8 +68,9 @@ class CTextLineReader {
     bool m_bEnd = false;
     bool m_bError = false;
     std::string m_strErrorCause;
-    long m_nLine = 1;           // line of the next character
-    std::size_t m_nColumn = 1;  // column of the next character
+    long m_nLine = 1;                // line of the next character
+    std::size_t m_nColumn = 1;       // column of the next character
+    std::uint64_t m_nTotalRead = 0;  // bytes read from the file so far
     long m_nPieceLine = 0;
     std::size_t m_nPieceColumn = 0;
 };
