@@ -1,6 +1,10 @@
 #include "common/FileSystem.h"
 
+#include "common/PlatformPath.h"
 #include "common/Strings.h"
+
+#include <filesystem>
+#include <system_error>
 
 #ifndef _WIN32
 
@@ -176,3 +180,15 @@ unsigned long CurrentProcessNumber() noexcept { return ::GetCurrentProcessId(); 
 }  // namespace vd
 
 #endif  // _WIN32
+
+namespace vd {
+
+bool bSameFile(const std::string& strInput, const std::string& strOutput) {
+    if (strInput == strOutput) return true;
+    std::error_code ec;
+    const bool bSame =
+        std::filesystem::equivalent(PlatformPath(strInput), PlatformPath(strOutput), ec);
+    return !ec && bSame;
+}
+
+}  // namespace vd

@@ -37,6 +37,11 @@ bool bNameExists(const std::string& strPath) noexcept;
 // such bits on a file, so there it does nothing.
 void CopyPermissions(const std::string& strFrom, const std::string& strTo) noexcept;
 
+// True when strInput and strOutput are the same path, or name one and the
+// same existing file (the same device and inode, through links too), so that
+// replacing the output would replace the input of the same call.
+bool bSameFile(const std::string& strInput, const std::string& strOutput);
+
 // Removes the file or link strPath, ignoring every error.
 void RemoveFileQuietly(const std::string& strPath) noexcept;
 

@@ -2,9 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
+#include "common/FileSystem.h"
 #include "common/PathQuoting.h"
 #include "common/PlatformPath.h"
 #include "common/Strings.h"
@@ -62,13 +61,6 @@ bool CBinaryOutput::Close(std::string* pstrReason) {
         return false;
     }
     return true;
-}
-
-bool bSameFile(const std::string& strInput, const std::string& strOutput) {
-    std::error_code ec;
-    const bool bSame =
-        std::filesystem::equivalent(PlatformPath(strInput), PlatformPath(strOutput), ec);
-    return !ec && bSame;
 }
 
 std::uint8_t nLowByteOfDecimal(const char* pBegin, const char* pEnd) {

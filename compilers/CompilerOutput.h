@@ -38,10 +38,6 @@ class CBinaryOutput {
     std::string m_strPath;
 };
 
-// True when strInput and strOutput name one and the same existing file, so
-// that creating the output would wipe out the input before it is read.
-bool bSameFile(const std::string& strInput, const std::string& strOutput);
-
 class CTextLineReader;
 
 // Opens the text input of one compilation and creates its binary output.

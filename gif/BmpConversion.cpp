@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "common/File.h"
+#include "common/FileSystem.h"
 #include "common/PathQuoting.h"
 #include "common/PendingOutput.h"
 #include "common/Strings.h"
@@ -60,6 +61,11 @@ int bConvertBmpToGif(const std::string& strSource, const std::string& strDestina
     }
 
     const std::string strTarget = GifNameForBitmap(strSource, strDestination);
+    if (bSameFile(strSource, strTarget)) {
+        SetReason(pstrReason, "cannot replace " + QuotePath(strTarget) +
+                                  ": it is the bitmap itself (left untouched)");
+        return 0;
+    }
     // The GIF is written under a temporary name and replaces strTarget only
     // when complete; on every failure the temporary goes and an earlier GIF
     // stays as it was.

@@ -93,10 +93,14 @@ int WriteMapText(CFile& mapFile, const CAreaList& list) {
     return WriteMapText(mapFile, mapFile.GetFileName(), list);
 }
 
+std::string MapPathFor(const std::string& strGifPath) {
+    return GetDestinationFolder("_.map") + MapFileName(strGifPath);
+}
+
 int bWriteImageMap(const std::string& strGifPath, const CAreaList& list, CPendingOutput& mapOutput,
                    std::string* pstrReason) {
     const std::string strName = MapFileName(strGifPath);
-    const std::string strPath = GetDestinationFolder("_.map") + strName;
+    const std::string strPath = MapPathFor(strGifPath);
     CFile mapFile;
     std::string strCause;
     if (!mapOutput.Create(strPath, &strCause) ||

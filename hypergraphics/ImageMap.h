@@ -46,6 +46,11 @@ std::string HtmlAttributeText(std::string_view text);
 // attribute or start another.
 std::string HtmlAttributeValue(std::string_view text);
 
+// Where the map for the GIF file strGifPath goes: the destination folder for
+// "_.map" and MapFileName. Engine errors of the folder lookup pass to the
+// caller.
+std::string MapPathFor(const std::string& strGifPath);
+
 // The name of the map file for a GIF path: the part after the last separator
 // with its last three characters replaced by "map".
 std::string MapFileName(const std::string& strGifPath);

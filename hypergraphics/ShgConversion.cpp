@@ -7,9 +7,11 @@
 #include "hypergraphics/EngineReason.h"
 
 #include <new>
+#include <utility>
 
 #include "common/Exceptions.h"
 #include "common/File.h"
+#include "common/FileSystem.h"
 #include "common/MemoryBlock.h"
 #include "common/PathQuoting.h"
 #include "common/PendingOutput.h"
@@ -44,8 +46,9 @@ std::string GifFileName(const std::string& strShgPath) {
 
 // Steps after the SHG file is read: positions the source, resolves the links
 // and writes both outputs. Engine errors pass to the caller.
-int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBlock& picture,
-                   CAreaList& list, std::string* pstrReason, SShgConversionRequest* pRequest) {
+int PublishPicture(const std::string& strDatabase, const std::string& strShg,
+                   std::int32_t nSourceKey, CMemoryBlock& picture, CAreaList& list,
+                   std::string* pstrReason, SShgConversionRequest* pRequest) {
     CEngineRecordset& sources = *g_pSources;
     CEngineRecordset& master = *g_pSourcesStamm;
     sources.SetIndex("IDX");
@@ -70,6 +73,18 @@ int PublishPicture(const std::string& strShg, std::int32_t nSourceKey, CMemoryBl
     // The GIF and the map are written under temporary names and replace
     // their final names together, or neither does.
     const std::string strGifPath = GetDestinationFolder("_.gif") + GifFileName(strShg);
+    // Neither output may replace an input of this call.
+    const std::string strMapPath = MapPathFor(strGifPath);
+    for (const std::string* pstrOutput : {&strGifPath, &strMapPath}) {
+        for (const auto& [pstrInput, pszKind] : {std::pair{&strShg, "the SHG file"},
+                                                 std::pair{&strDatabase, "the project database"}}) {
+            if (bSameFile(*pstrInput, *pstrOutput)) {
+                SetReason(pstrReason, "cannot replace " + QuotePath(*pstrOutput) + ": it is " +
+                                          pszKind + " itself (left untouched)");
+                return 0;
+            }
+        }
+    }
     CPendingOutput gifOutput;
     CPendingOutput mapOutput;
     CFile gifFile;
@@ -184,7 +199,7 @@ int bConvertSHGToGIFMAP(const std::string& strDatabase, const std::string& strSh
         // The source's records, its links and its folders come from one state
         // of the database.
         CReadingScope reading(g_pDatabase.get());
-        return PublishPicture(strShg, nSourceKey, picture, list, pstrReason, pRequest);
+        return PublishPicture(strDatabase, strShg, nSourceKey, picture, list, pstrReason, pRequest);
     } catch (const CEngineException& error) {
         // A missing field or index: the operation fails and the user learns
         // why, as when the session cannot be opened.
