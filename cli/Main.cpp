@@ -9,6 +9,7 @@
 #include "cli/Arguments.h"
 #include "cli/CheckedStdout.h"
 #include "cli/Command.h"
+#include "cli/Interruption.h"
 #include "vellumdesk.h"
 
 namespace vd::cli {
@@ -164,6 +165,7 @@ static int Finish(int nStatus) {
 
 int main(int argc, char** argv) {
     vd::cli::InstallCheckedStdout();
+    vd::cli::InstallInterruptionHandlers();
     try {
         return Finish(vd::cli::Main(argc, argv));
     } catch (const std::bad_alloc&) {

@@ -185,10 +185,19 @@ namespace vd {
 
 bool bSameFile(const std::string& strInput, const std::string& strOutput) {
     if (strInput == strOutput) return true;
+#ifndef _WIN32
+    // The input is read through its links; the output's own name is what a
+    // rename replaces, so a link there is compared as itself.
+    struct stat input {};
+    struct stat output {};
+    return ::stat(strInput.c_str(), &input) == 0 && ::lstat(strOutput.c_str(), &output) == 0 &&
+           input.st_dev == output.st_dev && input.st_ino == output.st_ino;
+#else
     std::error_code ec;
     const bool bSame =
         std::filesystem::equivalent(PlatformPath(strInput), PlatformPath(strOutput), ec);
     return !ec && bSame;
+#endif
 }
 
 }  // namespace vd

@@ -38,8 +38,9 @@ bool bNameExists(const std::string& strPath) noexcept;
 void CopyPermissions(const std::string& strFrom, const std::string& strTo) noexcept;
 
 // True when strInput and strOutput are the same path, or name one and the
-// same existing file (the same device and inode, through links too), so that
-// replacing the output would replace the input of the same call.
+// same existing file (the same device and inode; the input through its
+// links, the output as its own name, which is what replacing it changes), so
+// that replacing the output would replace the input of the same call.
 bool bSameFile(const std::string& strInput, const std::string& strOutput);
 
 // Removes the file or link strPath, ignoring every error.

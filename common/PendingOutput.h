@@ -17,8 +17,9 @@ class CPendingOutput {
     CPendingOutput& operator=(const CPendingOutput&) = delete;
 
     // Reserves a new, empty temporary file beside strFinalPath (same folder,
-    // a name no other output has: "~vd<process>-<n>.tmp"). Answers false,
-    // with the system's reason in *pstrCause, when none can be created.
+    // a name no other output has: "~vd<process>-<n>.tmp"), after removing
+    // the stale temporaries of killed writers from that folder. Answers
+    // false, with the system's reason in *pstrCause, when none can be created.
     bool Create(const std::string& strFinalPath, std::string* pstrCause);
 
     // Where to write (the temporary) and what it will replace.
@@ -34,13 +35,19 @@ class CPendingOutput {
     // Removes the temporary unless it was committed.
     void Discard() noexcept;
 
-    // Commits two outputs together: both final names are replaced, or,
-    // when either rename fails, neither is (the first one's earlier file is
-    // put back). Both temporaries are removed on failure.
+    // Commits two outputs together: both are flushed first, then both final
+    // names are replaced under the lock on the first one's folder, or, when
+    // either rename fails, neither is (the first one's earlier file is put
+    // back). Both temporaries are removed on failure.
     friend bool bCommitBoth(CPendingOutput& first, CPendingOutput& second, std::string* pstrCause);
 
   private:
-    bool bRenameOntoFinal(std::string* pstrCause);
+    // Reserves the temporary name without first sweeping the folder.
+    bool bReserveName(const std::string& strFinalPath, std::string* pstrCause);
+    // Gives the temporary the final name's permissions and flushes it.
+    bool bPrepare(std::string* pstrCause);
+    // Renames the prepared temporary onto the final name.
+    bool bRename(std::string* pstrCause);
 
     std::string m_strFinalPath;
     std::string m_strTempPath;  // empty once committed or discarded

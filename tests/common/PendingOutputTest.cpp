@@ -1,7 +1,12 @@
-// Two pending outputs committed together: both final names replaced, or
-// neither (the first one's earlier file put back, or its new one removed).
+// Pending outputs: two committed together replace both final names or
+// neither, a replaced file keeps its permissions, and stale temporaries of
+// killed writers are swept from the folder.
 #include "common/PendingOutput.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -81,6 +86,43 @@ TEST(PendingOutput, AReplacedFileKeepsItsPermissions) {
     }
     EXPECT_NE(fs::status(dir.File("fresh.gif")).permissions() & fs::perms::owner_write,
               fs::perms::none);
+}
+
+
+// A process number that belongs to no process: a child that has ended.
+unsigned long DeadProcess() {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return static_cast<unsigned long>(pid);
+}
+
+// Creating an output removes the temporaries a killed writer left in its
+// folder: only those of a process that is gone and older than an hour.
+TEST(PendingOutput, CreatingAnOutputRemovesStaleTemporariesOnly) {
+    const std::string strDead = std::to_string(DeadProcess());
+    struct SCase {
+        std::string strName;
+        int nHoursOld;
+        bool bRemoved;
+    };
+    const SCase cases[] = {
+        {"~vd" + strDead + "-0.tmp", 2, true},
+        {"~vd" + strDead + "-1.tmp", 0, false},  // perhaps a writer on another machine
+        {"~vd1-0.tmp", 2, false},                // its writer is alive
+        {"~vd" + strDead + "-x.tmp", 2, false},  // not a name of ours
+        {"a~vd" + strDead + "-0.tmp", 2, false},
+    };
+    test::CTempDir dir;
+    for (const SCase& c : cases) {
+        test::WriteText(dir.File(c.strName), "left behind");
+        fs::last_write_time(dir.File(c.strName),
+                            fs::file_time_type::clock::now() - std::chrono::hours(c.nHoursOld));
+    }
+    CPendingOutput output;
+    ASSERT_TRUE(output.Create(dir.File("out.gif"), nullptr));
+    for (const SCase& c : cases)
+        EXPECT_EQ(fs::exists(dir.File(c.strName)), !c.bRemoved) << c.strName;
 }
 
 }  // namespace
