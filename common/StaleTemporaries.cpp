@@ -8,6 +8,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <cwchar>
+
 #include "common/WideText.h"
 #else
 #include <dirent.h>
@@ -97,7 +99,7 @@ unsigned RemoveStaleTemporaries(const std::string& strFolder) noexcept {
             return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
         };
         do {
-            const std::string strName = Utf8FromWide(found.cFileName);
+            const std::string strName = Utf8FromWide(found.cFileName, std::wcslen(found.cFileName));
             unsigned long nProcess = 0;
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
                 !bTemporaryName(strName, &nProcess) ||

@@ -1,5 +1,6 @@
-// The pending output on Windows: MoveFileExA replaces the final name, and a
-// final name held open by another party is left as it was.
+// The pending output on Windows: MoveFileExA replaces the final name, a
+// final name held open by another party is left as it was, and stale
+// temporaries are swept.
 #include <windows.h>
 
 #include <string>
@@ -51,6 +52,31 @@ VD_TEST(PendingOutputWin32, CommitReplacesAndAFailureLeavesTheFinalName) {
     wintest::WriteFileBytes(output.GetTempPath(), "new");
     VD_CHECK(output.Commit(&strCause));
     VD_CHECK_EQ(ReadAll(strFinal), std::string("new"));
+}
+
+// Creating an output sweeps what a killed writer left: a temporary of a
+// process that does not exist and older than an hour; a fresh one stays.
+VD_TEST(PendingOutputWin32, CreateRemovesStaleTemporariesOnly) {
+    wintest::CTempFolder folder;
+    const std::string strOld = folder.File("~vd4294967280-0.tmp");
+    const std::string strFresh = folder.File("~vd4294967280-1.tmp");
+    for (const std::string& strPath : {strOld, strFresh}) wintest::WriteFileBytes(strPath, "left");
+    HANDLE h = ::CreateFileA(strOld.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    VD_REQUIRE(h != INVALID_HANDLE_VALUE);
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time{};
+    time.LowPart = now.dwLowDateTime;
+    time.HighPart = now.dwHighDateTime;
+    time.QuadPart -= 2ULL * 3600 * 10000000;  // two hours ago
+    const FILETIME old{time.LowPart, time.HighPart};
+    VD_REQUIRE(::SetFileTime(h, nullptr, nullptr, &old) != 0);
+    ::CloseHandle(h);
+    CPendingOutput output;
+    VD_REQUIRE(output.Create(folder.File("out.gif"), nullptr));
+    VD_CHECK(!Exists(strOld));
+    VD_CHECK(Exists(strFresh));
 }
 
 }  // namespace
