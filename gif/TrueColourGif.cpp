@@ -23,17 +23,19 @@ template <std::uint32_t nStep, typename TLookup>
 bool IndexPixels(const std::uint8_t* p, std::uint8_t* pIndices, std::uint32_t nWidth,
                  TLookup lookup) {
     std::uint32_t x = 0;
+    std::uint8_t nLast = 0;  // the index of the pixel before p, kept out of memory
     const auto indexOne = [&]() {
         const int nFound = lookup(PixelColour(p));
         if (nFound < 0) return false;
-        pIndices[x++] = static_cast<std::uint8_t>(nFound);
+        nLast = static_cast<std::uint8_t>(nFound);
+        pIndices[x++] = nLast;
         p += nStep;
         return true;
     };
     if (nWidth == 0 || !indexOne()) return nWidth == 0;
     while (nWidth - x >= 8) {
         if (RepeatsEight<nStep>(p)) {
-            std::memset(pIndices + x, pIndices[x - 1], 8);
+            std::memset(pIndices + x, nLast, 8);
             x += 8;
             p += 8 * nStep;
             continue;
