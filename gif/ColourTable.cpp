@@ -4,8 +4,7 @@ namespace vd {
 
 bool CColourTable::Add(std::uint32_t rgb) { return Index(rgb) >= 0; }
 
-int CColourTable::Index(std::uint32_t rgb) {
-    std::uint32_t nSlot = Slot(rgb);
+int CColourTable::IndexFurther(std::uint32_t rgb, std::uint32_t nSlot) {
     while (m_keys[nSlot] != kEmpty) {
         if (m_keys[nSlot] == rgb) return m_indices[nSlot];
         nSlot = (nSlot + 1) % kSlots;
@@ -17,8 +16,7 @@ int CColourTable::Index(std::uint32_t rgb) {
     return static_cast<int>(m_nCount++);
 }
 
-int CColourTable::Find(std::uint32_t rgb) const {
-    std::uint32_t nSlot = Slot(rgb);
+int CColourTable::FindFurther(std::uint32_t rgb, std::uint32_t nSlot) const {
     while (m_keys[nSlot] != kEmpty) {
         if (m_keys[nSlot] == rgb) return m_indices[nSlot];
         nSlot = (nSlot + 1) % kSlots;
@@ -29,27 +27,30 @@ int CColourTable::Find(std::uint32_t rgb) const {
 namespace {
 
 // Adds the colours of one row of nWidth pixels of nStep bytes; false when
-// one does not fit.
+// one does not fit. As in indexing, eight pixels that repeat the one before
+// them add nothing; other pixels are added one by one.
 template <std::uint32_t nStep>
 bool AddRowColours(const std::uint8_t* p, std::uint32_t nWidth, CColourTable& table) {
-    // Neighbouring pixels mostly share their colour, and text alternates
-    // between two: only a colour other than the last two is looked up.
-    std::uint32_t nLast = 0xFFFFFFFFu;
-    std::uint32_t nBefore = 0xFFFFFFFFu;
-    for (std::uint32_t x = 0; x < nWidth;) {
-        const std::uint32_t rgb = PixelColour(p);
-        if (rgb == nLast) {
-            // In a run: pass over what repeats this pixel's bytes in blocks.
-            const std::uint32_t nRun = 1 + RepeatedPixels(p + nStep, nWidth - x - 1, nStep);
-            p += std::size_t{nStep} * nRun;
-            x += nRun;
+    std::uint32_t x = 0;
+    const auto addOne = [&]() {
+        if (!table.Add(PixelColour(p))) return false;
+        ++x;
+        p += nStep;
+        return true;
+    };
+    if (nWidth == 0 || !addOne()) return nWidth == 0;
+    while (nWidth - x >= 8) {
+        if (RepeatsEight<nStep>(p)) {
+            x += 8;
+            p += 8 * nStep;
             continue;
         }
-        if (rgb != nBefore && !table.Add(rgb)) return false;
-        nBefore = nLast;
-        nLast = rgb;
-        p += nStep;
-        ++x;
+        for (int n = 0; n < 8; ++n) {
+            if (!addOne()) return false;
+        }
+    }
+    while (x < nWidth) {
+        if (!addOne()) return false;
     }
     return true;
 }

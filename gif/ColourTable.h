@@ -27,15 +27,25 @@ class CColourTable {
     // table is full.
     bool Add(std::uint32_t rgb);
     // The index of rgb, or -1 when it is not in the table.
-    int Find(std::uint32_t rgb) const;
+    int Find(std::uint32_t rgb) const {
+        const std::uint32_t nSlot = Slot(rgb);
+        return m_keys[nSlot] == rgb ? m_indices[nSlot] : FindFurther(rgb, nSlot);
+    }
     // The index of rgb, added when it is new; -1 when it is new and the
     // table is full.
-    int Index(std::uint32_t rgb);
+    int Index(std::uint32_t rgb) {
+        const std::uint32_t nSlot = Slot(rgb);
+        return m_keys[nSlot] == rgb ? m_indices[nSlot] : IndexFurther(rgb, nSlot);
+    }
 
   private:
     static constexpr std::uint32_t kSlots = 1024;         // four times the colours: short probes
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;  // no colour has a top byte
     static std::uint32_t Slot(std::uint32_t rgb) { return (rgb * 0x9E3779B1u) >> 22; }
+    // Find and Index past the colour's own slot (inline above: most colours
+    // sit in their own slot, and lookups run once per pixel).
+    int FindFurther(std::uint32_t rgb, std::uint32_t nSlot) const;
+    int IndexFurther(std::uint32_t rgb, std::uint32_t nSlot);
 
     std::array<std::uint32_t, kSlots> m_keys;
     std::array<std::uint8_t, kSlots> m_indices{};
@@ -49,21 +59,13 @@ inline std::uint32_t PixelColour(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
 }
 
-// How many of the nLeft pixels from p on (nStep bytes each, 3 or 4) repeat
-// the pixel before p, byte for byte, counted four at a time: the pixels of a
-// run need not be looked up one by one. p must not be a row's first pixel.
-inline std::uint32_t RepeatedPixels(const std::uint8_t* p, std::uint32_t nLeft,
-                                    std::uint32_t nStep) {
-    // Sixteen at a time while they last, then four.
-    std::uint32_t n = 0;
-    if (nStep == 3) {
-        while (nLeft - n >= 16 && std::memcmp(p + 3 * n, p + 3 * n - 3, 48) == 0) n += 16;
-        while (nLeft - n >= 4 && std::memcmp(p + 3 * n, p + 3 * n - 3, 12) == 0) n += 4;
-    } else {
-        while (nLeft - n >= 16 && std::memcmp(p + 4 * n, p + 4 * n - 4, 64) == 0) n += 16;
-        while (nLeft - n >= 4 && std::memcmp(p + 4 * n, p + 4 * n - 4, 16) == 0) n += 4;
-    }
-    return n;
+// Whether the eight pixels from p on (nStep bytes each, 3 or 4) each repeat
+// the pixel before them, byte for byte: then all eight are that pixel. Runs
+// are common in pictures of few colours, and are passed over eight pixels
+// at a time. p must not be a row's first pixel.
+template <std::uint32_t nStep>
+inline bool RepeatsEight(const std::uint8_t* p) {
+    return std::memcmp(p, p - nStep, 8 * nStep) == 0;
 }
 
 // Reads the rows of a true-colour bitmap (layout.nDepth 24 or 32) top row

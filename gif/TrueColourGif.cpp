@@ -16,35 +16,36 @@ namespace {
 
 // Writes the index of each pixel of a row of nWidth pixels, as lookup gives
 // it for a colour (negative: the colour has none); false at a colour that has
-// none. As in counting, only a colour other than the last two is looked up.
+// none. Pixels are taken eight at a time: eight that repeat the pixel before
+// them take its index at once; otherwise each is looked up. The branches then
+// follow the picture's areas rather than its pixels.
 template <std::uint32_t nStep, typename TLookup>
 bool IndexPixels(const std::uint8_t* p, std::uint8_t* pIndices, std::uint32_t nWidth,
                  TLookup lookup) {
-    std::uint32_t nLast = 0xFFFFFFFFu;
-    std::uint32_t nBefore = 0xFFFFFFFFu;
-    std::uint8_t nLastIndex = 0;
-    std::uint8_t nBeforeIndex = 0;
-    for (std::uint32_t x = 0; x < nWidth;) {
-        const std::uint32_t rgb = PixelColour(p);
-        if (rgb == nLast) {
-            const std::uint32_t nRun = 1 + RepeatedPixels(p + nStep, nWidth - x - 1, nStep);
-            std::memset(pIndices + x, nLastIndex, nRun);
-            p += std::size_t{nStep} * nRun;
-            x += nRun;
+    std::uint32_t x = 0;
+    std::uint8_t nLast = 0;  // the index of the pixel before p, kept out of memory
+    const auto indexOne = [&]() {
+        const int nFound = lookup(PixelColour(p));
+        if (nFound < 0) return false;
+        nLast = static_cast<std::uint8_t>(nFound);
+        pIndices[x++] = nLast;
+        p += nStep;
+        return true;
+    };
+    if (nWidth == 0 || !indexOne()) return nWidth == 0;
+    while (nWidth - x >= 8) {
+        if (RepeatsEight<nStep>(p)) {
+            std::memset(pIndices + x, nLast, 8);
+            x += 8;
+            p += 8 * nStep;
             continue;
         }
-        std::uint8_t nIndex = nBeforeIndex;
-        if (rgb != nBefore) {
-            const int nFound = lookup(rgb);
-            if (nFound < 0) return false;
-            nIndex = static_cast<std::uint8_t>(nFound);
+        for (int n = 0; n < 8; ++n) {
+            if (!indexOne()) return false;
         }
-        nBefore = nLast;
-        nBeforeIndex = nLastIndex;
-        nLast = rgb;
-        nLastIndex = nIndex;
-        pIndices[x++] = nIndex;
-        p += nStep;
+    }
+    while (x < nWidth) {
+        if (!indexOne()) return false;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "hypergraphics/ShgDecoders.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -124,6 +125,8 @@ inline void CopyMatch(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDi
     for (std::size_t n = 0; n < nLength; ++n) pTo[n] = pFrom[n];
 }
 
+// The longest match a token gives.
+constexpr std::size_t kLongestMatch = 18;
 // Bytes of LZ77 data that hold a whole group: a flag byte and eight tokens.
 constexpr std::size_t kLongestGroup = 17;
 // Most bytes a group decodes to, and most bytes CopyAhead writes.
@@ -142,7 +145,19 @@ inline void CopyAhead(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDi
     }
     std::uint8_t* pTo = pOut + nPosition;
     const std::uint8_t* pFrom = pTo - nDistance;
-    if (nDistance == 1) {
+    if (nLength <= nDistance) {
+        // The match lies wholly before its output (most matches do, however
+        // far back): both sixteen-byte pieces are read before either is
+        // written. The bytes read past the match are scratch. (Read after
+        // the first write, the second piece would overlap it, and a read
+        // that overlaps a store still on its way waits for it.)
+        std::uint8_t first[16];
+        std::uint8_t second[16];
+        std::memcpy(first, pFrom, 16);
+        std::memcpy(second, pFrom + 16, 16);
+        std::memcpy(pTo, first, 16);
+        std::memcpy(pTo + 16, second, 16);
+    } else if (nDistance == 1) {
         // A run of the byte before: it is in a register already, and no
         // store has to reach a load on the way.
         const std::uint64_t nFill = 0x0101010101010101ull * pTo[-1];
@@ -160,6 +175,25 @@ inline void CopyAhead(std::uint8_t* pOut, std::size_t nPosition, std::size_t nDi
         Store8(pTo, Load8(pFrom));
         Store8(pTo + 8, Load8(pFrom + 8));
         Store8(pTo + 16, Load8(pFrom + 16));
+    } else if constexpr (std::endian::native == std::endian::little) {
+        // 2 to 7: the match repeats its first nDistance bytes. They are read
+        // one by one (a byte always comes straight from the store that wrote
+        // it, where a wider read across several recent stores would wait for
+        // them to reach the cache), repeated across a register, and stored
+        // at every largest multiple of the distance that fits in eight
+        // bytes, so that each piece starts the pattern afresh.
+        static constexpr std::uint8_t kPiece[8] = {0, 0, 8, 6, 8, 5, 6, 7};
+        std::uint64_t nPattern = 0;
+        for (std::size_t n = 0; n < nDistance; ++n) {
+            nPattern |= std::uint64_t{pFrom[n]} << (8 * n);
+        }
+        nPattern |= nPattern << (8 * nDistance);
+        nPattern |= nDistance < 4 ? nPattern << (16 * nDistance % 64) : 0;
+        const std::size_t nPiece = kPiece[nDistance];
+        Store8(pTo, nPattern);
+        Store8(pTo + nPiece, nPattern);
+        Store8(pTo + 2 * nPiece, nPattern);
+        Store8(pTo + 3 * nPiece, nPattern);
     } else {
         // 2 to 7: the match repeats its first nDistance bytes, so any
         // multiple of the distance reaching no further back than the match's

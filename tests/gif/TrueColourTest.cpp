@@ -40,25 +40,36 @@ std::vector<Rgb> FirstAppearances(const std::vector<Rgb>& pixels) {
     return order;
 }
 
+// The picture with each pixel repeated nTimes across: runs longer than the
+// stretches of pixels that are passed over at once, starting anywhere.
+test::TrueColourPicture Widened(const test::TrueColourPicture& picture, std::uint32_t nTimes) {
+    test::TrueColourPicture wide{picture.nWidth * nTimes, picture.nHeight, {}};
+    for (const Rgb& c : picture.pixels) wide.pixels.insert(wide.pixels.end(), nTimes, c);
+    return wide;
+}
+
 TEST(TrueColour, UpTo256ColoursArePublishedPixelForPixel) {
     test::CTempDir dir;
     for (const std::size_t nColours : {2u, 16u, 200u, 256u}) {
-        const test::TrueColourPicture picture = test::ColourfulPicture(nColours, 37, 23, 3);
-        const int nDepth = nColours <= 2 ? 1 : nColours <= 16 ? 4 : 8;
-        for (const BitmapKind& kind : kKinds) {
-            SCOPED_TRACE(std::to_string(nColours) + " colours, " + kind.pszName);
-            test::WriteBytes(dir.File("p.bmp"),
-                             test::MakeBitmapFile(test::MakeTrueColourDib(
-                                 picture, kind.nBits, kind.bTopDown, kind.bBitFields)));
-            std::string strReason;
-            ASSERT_EQ(bConvertBmpToGif(dir.File("p.bmp"), dir.Prefix(), &strReason), 1)
-                << strReason;
-            const test::DecodedGif gif = test::DecodeWithGiflib(dir.File("p.gif"));
-            ASSERT_TRUE(gif.bOk) << gif.strError;
-            EXPECT_EQ(gif.colours.size(), std::size_t{1} << nDepth);
-            EXPECT_EQ(test::PixelColours(gif), picture.pixels);
-            const std::vector<Rgb> order = FirstAppearances(picture.pixels);
-            EXPECT_TRUE(std::equal(order.begin(), order.end(), gif.colours.begin()));
+        const test::TrueColourPicture narrow = test::ColourfulPicture(nColours, 37, 23, 3);
+        for (const test::TrueColourPicture& picture : {narrow, Widened(narrow, 11)}) {
+            const int nDepth = nColours <= 2 ? 1 : nColours <= 16 ? 4 : 8;
+            for (const BitmapKind& kind : kKinds) {
+                SCOPED_TRACE(std::to_string(nColours) + " colours, " +
+                             std::to_string(picture.nWidth) + " wide, " + kind.pszName);
+                test::WriteBytes(dir.File("p.bmp"),
+                                 test::MakeBitmapFile(test::MakeTrueColourDib(
+                                     picture, kind.nBits, kind.bTopDown, kind.bBitFields)));
+                std::string strReason;
+                ASSERT_EQ(bConvertBmpToGif(dir.File("p.bmp"), dir.Prefix(), &strReason), 1)
+                    << strReason;
+                const test::DecodedGif gif = test::DecodeWithGiflib(dir.File("p.gif"));
+                ASSERT_TRUE(gif.bOk) << gif.strError;
+                EXPECT_EQ(gif.colours.size(), std::size_t{1} << nDepth);
+                EXPECT_EQ(test::PixelColours(gif), picture.pixels);
+                const std::vector<Rgb> order = FirstAppearances(picture.pixels);
+                EXPECT_TRUE(std::equal(order.begin(), order.end(), gif.colours.begin()));
+            }
         }
     }
 }
