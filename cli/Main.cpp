@@ -62,7 +62,8 @@ static void PrintToolHelp(std::FILE* out) {
                  "A FILE of text to read (an outline, a category list, a --list file) may be\n"
                  "\"-\", standard input.\n\n"
                  "Exit status: 0 on success, 1 when the work failed (a write error on\n"
-                 "standard output included), 2 on a usage error.\n"
+                 "standard output included), 2 on a usage error, 128 + N when signal N\n"
+                 "(SIGINT, SIGTERM, SIGHUP) ended the run; its temporaries are removed.\n"
                  "Error lines read \"vellumdesk: COMMAND: cannot VERB 'PATH': why\".\n");
 }
 
