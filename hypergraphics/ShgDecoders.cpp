@@ -130,8 +130,9 @@ constexpr std::size_t kLongestMatch = 18;
 // Bytes of LZ77 data that hold a whole group: a flag byte and eight tokens.
 constexpr std::size_t kLongestGroup = 17;
 // Most bytes a group decodes to, and most bytes CopyAhead writes.
-constexpr std::size_t kLongestGroupOutput = 8 * 18;
+constexpr std::size_t kLongestGroupOutput = 8 * kLongestMatch;
 constexpr std::size_t kLongestCopyAhead = 32;
+static_assert(kLongestCopyAhead >= kLongestMatch);
 
 // Copies a match of nLength bytes (3 to 18) from nDistance bytes back, as
 // CopyMatch does, but in whole pieces that may write up to 32 bytes: the
