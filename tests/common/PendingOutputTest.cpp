@@ -88,7 +88,6 @@ TEST(PendingOutput, AReplacedFileKeepsItsPermissions) {
               fs::perms::none);
 }
 
-
 // A process number that belongs to no process: a child that has ended.
 unsigned long DeadProcess() {
     const pid_t pid = ::fork();
