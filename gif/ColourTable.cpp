@@ -27,32 +27,12 @@ int CColourTable::FindFurther(std::uint32_t rgb, std::uint32_t nSlot) const {
 namespace {
 
 // Adds the colours of one row of nWidth pixels of nStep bytes; false when
-// one does not fit. As in indexing, eight pixels that repeat the one before
-// them add nothing; other pixels are added one by one.
+// one does not fit.
 template <std::uint32_t nStep>
 bool AddRowColours(const std::uint8_t* p, std::uint32_t nWidth, CColourTable& table) {
-    std::uint32_t x = 0;
-    const auto addOne = [&]() {
-        if (!table.Add(PixelColour(p))) return false;
-        ++x;
-        p += nStep;
-        return true;
-    };
-    if (nWidth == 0 || !addOne()) return nWidth == 0;
-    while (nWidth - x >= 8) {
-        if (RepeatsEight<nStep>(p)) {
-            x += 8;
-            p += 8 * nStep;
-            continue;
-        }
-        for (int n = 0; n < 8; ++n) {
-            if (!addOne()) return false;
-        }
-    }
-    while (x < nWidth) {
-        if (!addOne()) return false;
-    }
-    return true;
+    return WalkRow<nStep>(
+        p, nWidth, [&table](std::uint32_t rgb, std::uint32_t) { return table.Add(rgb); },
+        [](std::uint32_t) {});
 }
 
 }  // namespace

@@ -59,13 +59,39 @@ inline std::uint32_t PixelColour(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
 }
 
-// Whether the eight pixels from p on (nStep bytes each, 3 or 4) each repeat
-// the pixel before them, byte for byte: then all eight are that pixel. Runs
-// are common in pictures of few colours, and are passed over eight pixels
-// at a time. p must not be a row's first pixel.
-template <std::uint32_t nStep>
-inline bool RepeatsEight(const std::uint8_t* p) {
-    return std::memcmp(p, p - nStep, 8 * nStep) == 0;
+// Walks one row of nWidth pixels of nStep bytes each (3 or 4) from p, left
+// to right. Each pixel goes to onPixel(colour, x), which answers false to
+// stop the walk; but eight pixels that each repeat the pixel before them,
+// byte for byte (and so are all that pixel), go to onRepeatEight(x) at once.
+// Runs are common in pictures of few colours, so the branches follow the
+// picture's areas rather than its pixels. Answers false when onPixel
+// stopped the walk.
+template <std::uint32_t nStep, typename TOnPixel, typename TOnRepeat>
+inline bool WalkRow(const std::uint8_t* p, std::uint32_t nWidth, TOnPixel onPixel,
+                    TOnRepeat onRepeatEight) {
+    std::uint32_t x = 0;
+    const auto one = [&]() {
+        if (!onPixel(PixelColour(p), x)) return false;
+        ++x;
+        p += nStep;
+        return true;
+    };
+    if (nWidth == 0 || !one()) return nWidth == 0;
+    while (nWidth - x >= 8) {
+        if (std::memcmp(p, p - nStep, 8 * nStep) == 0) {
+            onRepeatEight(x);
+            x += 8;
+            p += 8 * nStep;
+            continue;
+        }
+        for (int n = 0; n < 8; ++n) {
+            if (!one()) return false;
+        }
+    }
+    while (x < nWidth) {
+        if (!one()) return false;
+    }
+    return true;
 }
 
 // Reads the rows of a true-colour bitmap (layout.nDepth 24 or 32) top row

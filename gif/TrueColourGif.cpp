@@ -14,40 +14,22 @@ namespace vd {
 
 namespace {
 
-// Writes the index of each pixel of a row of nWidth pixels, as lookup gives
-// it for a colour (negative: the colour has none); false at a colour that has
-// none. Pixels are taken eight at a time: eight that repeat the pixel before
-// them take its index at once; otherwise each is looked up. The branches then
-// follow the picture's areas rather than its pixels.
+// Writes the index of each of the row's nWidth pixels (nStep bytes each)
+// to pIndices, as lookup answers it; false when lookup finds none (-1).
 template <std::uint32_t nStep, typename TLookup>
 bool IndexPixels(const std::uint8_t* p, std::uint8_t* pIndices, std::uint32_t nWidth,
                  TLookup lookup) {
-    std::uint32_t x = 0;
-    std::uint8_t nLast = 0;  // the index of the pixel before p, kept out of memory
-    const auto indexOne = [&]() {
-        const int nFound = lookup(PixelColour(p));
-        if (nFound < 0) return false;
-        nLast = static_cast<std::uint8_t>(nFound);
-        pIndices[x++] = nLast;
-        p += nStep;
-        return true;
-    };
-    if (nWidth == 0 || !indexOne()) return nWidth == 0;
-    while (nWidth - x >= 8) {
-        if (RepeatsEight<nStep>(p)) {
-            std::memset(pIndices + x, nLast, 8);
-            x += 8;
-            p += 8 * nStep;
-            continue;
-        }
-        for (int n = 0; n < 8; ++n) {
-            if (!indexOne()) return false;
-        }
-    }
-    while (x < nWidth) {
-        if (!indexOne()) return false;
-    }
-    return true;
+    std::uint8_t nLast = 0;  // the index of the pixel before, kept out of memory
+    return WalkRow<nStep>(
+        p, nWidth,
+        [&](std::uint32_t rgb, std::uint32_t x) {
+            const int nFound = lookup(rgb);
+            if (nFound < 0) return false;
+            nLast = static_cast<std::uint8_t>(nFound);
+            pIndices[x] = nLast;
+            return true;
+        },
+        [&](std::uint32_t x) { std::memset(pIndices + x, nLast, 8); });
 }
 
 // The rows of a true-colour bitmap as rows of colour indices, packed at 1, 4
