@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <random>
 #include <thread>
 
 #include "tests/cli/ToolTestSupport.h"
+#include "tests/gif/GifTestSupport.h"
 
 namespace vd::test {
 namespace {
@@ -39,27 +39,6 @@ int Wait(pid_t pid) {
     int nStatus = 0;
     ::waitpid(pid, &nStatus, 0);
     return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
-}
-
-// An 8-bit bitmap of nSide x nSide random pixels: slow enough to encode that
-// a signal can reach the tool in the middle of the conversion.
-void WriteNoiseBitmap(const std::string& strPath, std::uint32_t nSide) {
-    std::vector<std::uint8_t> bytes(54 + 1024 + std::size_t{nSide} * nSide);
-    const auto Put32 = [&](std::size_t nAt, std::uint32_t nValue) {
-        for (int i = 0; i < 4; ++i) bytes[nAt + i] = static_cast<std::uint8_t>(nValue >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    Put32(2, static_cast<std::uint32_t>(bytes.size()));
-    Put32(10, 54 + 1024);
-    Put32(14, 40);
-    Put32(18, nSide);
-    Put32(22, nSide);
-    bytes[26] = 1;
-    bytes[28] = 8;
-    std::mt19937 random(7);
-    for (std::size_t i = 54 + 1024; i < bytes.size(); ++i) bytes[i] = random() & 0xFF;
-    WriteBytes(strPath, bytes);
 }
 
 TEST_F(ToolSafetyTest, EndlessAndOversizedInputsEndWithExit1) {
@@ -150,7 +129,10 @@ TEST_F(ToolSafetyTest, NamesWithControlCharactersStayOnOneLine) {
 // SIGINT, SIGTERM or SIGHUP in the middle of a conversion: the temporary
 // goes, no GIF appears, and the tool exits with 128 + the signal.
 TEST_F(ToolSafetyTest, ASignalLeavesNoTemporary) {
-    WriteNoiseBitmap(m_dir.File("noise.bmp"), 8192);
+    // Random pixels at 8 bits: slow enough to encode that the signal comes
+    // in the middle of the conversion.
+    WriteBytes(m_dir.File("noise.bmp"),
+               MakeBitmapFile(MakePackedDib(RandomPicture(8, 8192, 8192))));
     const std::string strOut = m_dir.Prefix() + "out/";
     fs::create_directory(strOut);
     for (const int nSignal : {SIGINT, SIGTERM, SIGHUP}) {

@@ -60,10 +60,12 @@ class CToolTest : public ::testing::Test {
     }
 
     // Runs the tool with each argument quoted for the shell, in m_dir; stdout
-    // goes to strStdout when given, stdin comes from strStdin when given.
+    // goes to strStdout when given, stdin comes from strStdin when given, and
+    // strEnvironment ("NAME=value ...") is put before the command.
     SRun Tool(const std::vector<std::string>& args, const std::string& strStdout = "",
-              const std::string& strStdin = "") {
+              const std::string& strStdin = "", const std::string& strEnvironment = "") {
         std::string strCommand = "cd " + ShellQuote(m_dir.Path().string()) + " && " +
+                                 strEnvironment + " " +
                                  ShellQuote(std::string(VD_BINARY_DIR) + "/vellumdesk");
         for (const std::string& arg : args) {
             strCommand += ' ';

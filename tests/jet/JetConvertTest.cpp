@@ -1,20 +1,16 @@
 // "vellumdesk db convert" and "db check" on Jet files, run as a user would,
 // and a whole hypergraphic conversion through a Jet project database
 // compared with the same conversion through its SQLite twin.
-#include <sys/wait.h>
-
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "hypergraphics/ShgConversion.h"
 #include "projectdb/Engine.h"
+#include "tests/cli/ToolTestSupport.h"
 #include "tests/hypergraphics/HypergraphicsTestSupport.h"
 #include "tests/jet/JetBuilder.h"
 #include "tests/jet/MdbtoolsReadBack.h"
@@ -28,19 +24,6 @@ using test::CTempDir;
 std::string Fixture(const char* pszName) {
     return (test::TestDataDir() / "mdb" / pszName).string();
 }
-
-std::string Slurp(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct CRun {
-    int nExit = -1;
-    std::string strOut;
-    std::string strErr;
-};
 
 // The rows of every table of an SQLite file in rowid order, one line each.
 std::string DumpSqlite(const std::string& strPath) {
@@ -91,30 +74,9 @@ std::string IndexSql(const std::string& strPath) {
     return text;
 }
 
-class JetTool : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(std::string(VD_BINARY_DIR) + "/vellumdesk")) {
-            GTEST_SKIP() << "the vellumdesk tool was not built";
-        }
-    }
-    // strEnvironment: assignments put before the command ("NAME=value ...").
-    CRun Tool(const std::vector<std::string>& args, const std::string& strEnvironment = "") {
-        std::string strCommand = strEnvironment + " '";
-        strCommand.append(VD_BINARY_DIR).append("/vellumdesk'");
-        for (const std::string& arg : args) strCommand.append(" '").append(arg).append("'");
-        strCommand.append(" >'").append(m_dir.File("out.txt")).append("'");
-        strCommand.append(" 2>'").append(m_dir.File("err.txt")).append("'");
-        const int nStatus = std::system(strCommand.c_str());
-        CRun run;
-        run.nExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
-        run.strOut = Slurp(m_dir.File("out.txt"));
-        run.strErr = Slurp(m_dir.File("err.txt"));
-        return run;
-    }
-
-    CTempDir m_dir;
-};
+using JetTool = test::CToolTest;
+using CRun = test::SRun;
+using test::Slurp;
 
 TEST_F(JetTool, ConvertWritesTheSqliteTwinOfTheSample) {
     VD_REQUIRE_TESTDATA("mdb/sample-project.sql");
@@ -275,7 +237,8 @@ TEST_F(JetTool, CheckReadsJetFiles) {
 // libmdb or glib, and reading a Jet file loads neither.
 TEST_F(JetTool, ReadingAJetFileLoadsNoOtherLibrary) {
     VD_REQUIRE_TESTDATA("mdb/sample-project.mdb");
-    const CRun check = Tool({"db", "check", Fixture("sample-project.mdb")}, "LD_DEBUG=libs");
+    const CRun check =
+        Tool({"db", "check", Fixture("sample-project.mdb")}, "", "", "LD_DEBUG=libs");
     EXPECT_EQ(check.nExit, 0) << check.strErr;
     ASSERT_NE(check.strErr.find("calling init: "), std::string::npos) << "no loader trace";
     EXPECT_EQ(check.strErr.find("libmdb"), std::string::npos);
