@@ -109,9 +109,6 @@ TEST_F(ToolCliTest, UsageErrorsOptionsAndHelp) {
         {{"dump", "--cont", "absent"},
          1,
          "vellumdesk: dump: cannot open 'absent': No such file or directory\n"},
-        {{"shg", "--li", "absent.txt", "p.db"},
-         1,
-         "vellumdesk: shg: cannot open 'absent.txt': No such file or directory\n"},
         {{"db", "init", "n.db", "absent.sql"},
          1,
          "vellumdesk: db init: cannot read 'absent.sql': No such file or directory\n"},
@@ -328,7 +325,6 @@ TEST_F(ToolCliTest, WriteErrorsOnStdoutAndStandardInput) {
     const std::vector<std::vector<std::string>> lost = {
         {"--help"},
         {"--version"},
-        {"help", "shg"},
         {"dump", "-h"},
         {"dump", strOut + "kategorien.bin"},
         {"bmp2gif", "logo.bmp", strOut},
